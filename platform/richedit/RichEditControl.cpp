@@ -1,0 +1,1568 @@
+#include "RichEditControl.h"
+
+#include "LinkDetector.h"
+#include "RichTextFormat.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextList>
+
+#include <cmath>
+#include <cstring>
+
+using namespace RichText;
+
+namespace {
+
+constexpr auto RtfMime = "text/rtf";
+constexpr auto RtfMimeAlternative = "application/rtf";
+constexpr auto OwnerMime = "application/x-tamsel-richedit-owner";
+
+// Bytes a stream may bring in before the transfer is refused, whatever the text limit.
+constexpr qint64 MaxStreamBytes = qint64(1) << 30;
+
+bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+int WeightOf(const QTextCharFormat& format)
+{
+    return format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() : QFont::Normal;
+}
+
+QString FamilyOf(const QTextCharFormat& format)
+{
+    const QStringList families = format.fontFamilies().toStringList();
+    if (!families.isEmpty())
+        return families.first();
+    return format.property(QTextFormat::FontFamily).toString();
+}
+
+BYTE UnderlineTypeOf(const QTextCharFormat& format)
+{
+    if (format.hasProperty(UnderlineType))
+        return BYTE(format.intProperty(UnderlineType));
+    switch (format.underlineStyle()) {
+    case QTextCharFormat::NoUnderline:
+        return format.fontUnderline() ? CFU_UNDERLINE : CFU_UNDERLINENONE;
+    case QTextCharFormat::DashUnderline:
+        return CFU_UNDERLINEDASH;
+    case QTextCharFormat::DotLine:
+        return CFU_UNDERLINEDOTTED;
+    case QTextCharFormat::DashDotLine:
+        return CFU_UNDERLINEDASHDOT;
+    case QTextCharFormat::DashDotDotLine:
+        return CFU_UNDERLINEDASHDOTDOT;
+    case QTextCharFormat::WaveUnderline:
+        return CFU_UNDERLINEWAVE;
+    default:
+        return CFU_UNDERLINE;
+    }
+}
+
+void SetUnderlineType(QTextCharFormat& format, BYTE type)
+{
+    format.setProperty(UnderlineType, int(type));
+    switch (type) {
+    case CFU_UNDERLINENONE:
+        format.setUnderlineStyle(QTextCharFormat::NoUnderline);
+        break;
+    case CFU_UNDERLINEDOTTED:
+        format.setUnderlineStyle(QTextCharFormat::DotLine);
+        break;
+    case CFU_UNDERLINEDASH:
+        format.setUnderlineStyle(QTextCharFormat::DashUnderline);
+        break;
+    case CFU_UNDERLINEDASHDOT:
+        format.setUnderlineStyle(QTextCharFormat::DashDotLine);
+        break;
+    case CFU_UNDERLINEDASHDOTDOT:
+        format.setUnderlineStyle(QTextCharFormat::DashDotDotLine);
+        break;
+    case CFU_UNDERLINEWAVE:
+        format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        break;
+    default:
+        format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        break;
+    }
+}
+
+bool IsAutomatic(const QBrush& brush) { return brush.style() == Qt::NoBrush; }
+
+// Every field of the record from a format resolved over the default format.
+CHARFORMAT2 RecordFromFormat(const QTextCharFormat& format)
+{
+    CHARFORMAT2 record;
+    record.dwMask = CFM_ALL | CFM_BACKCOLOR | CFM_WEIGHT | CFM_UNDERLINETYPE | CFM_SUBSCRIPT | CFM_LCID | CFM_SPACING
+        | CFM_KERNING | CFM_STYLE;
+    const int weight = WeightOf(format);
+    if (weight >= QFont::DemiBold)
+        record.dwEffects |= CFE_BOLD;
+    if (format.fontItalic())
+        record.dwEffects |= CFE_ITALIC;
+    const BYTE underline = UnderlineTypeOf(format);
+    if (underline != CFU_UNDERLINENONE)
+        record.dwEffects |= CFE_UNDERLINE;
+    if (format.fontStrikeOut())
+        record.dwEffects |= CFE_STRIKEOUT;
+    if (format.boolProperty(Protected))
+        record.dwEffects |= CFE_PROTECTED;
+    if (format.isAnchor())
+        record.dwEffects |= CFE_LINK;
+    if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        record.dwEffects |= CFE_SUBSCRIPT;
+    else if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        record.dwEffects |= CFE_SUPERSCRIPT;
+    if (IsAutomatic(format.foreground()))
+        record.dwEffects |= CFE_AUTOCOLOR;
+    else
+        record.crTextColor = ColorRefFromQColor(format.foreground().color());
+    if (IsAutomatic(format.background()))
+        record.dwEffects |= CFE_AUTOBACKCOLOR;
+    else
+        record.crBackColor = ColorRefFromQColor(format.background().color());
+    record.yHeight = format.hasProperty(QTextFormat::FontPointSize)
+        ? LONG(std::nearbyint(format.fontPointSize() * 20))
+        : 200;
+    record.yOffset = format.intProperty(OffsetTwips);
+    record.bCharSet = format.hasProperty(Charset) ? BYTE(format.intProperty(Charset)) : DEFAULT_CHARSET;
+    record.bPitchAndFamily = BYTE(format.intProperty(PitchAndFamily));
+    const QByteArray face = FamilyOf(format).toUtf8().left(LF_FACESIZE - 1);
+    std::memcpy(record.szFaceName, face.constData(), size_t(face.size()));
+    record.wWeight = WORD(weight);
+    record.bUnderlineType = underline;
+    return record;
+}
+
+// Clears the mask bits of the fields in which two records differ.
+void IntersectRecords(CHARFORMAT2& into, const CHARFORMAT2& other)
+{
+    struct EffectMask {
+        DWORD mask;
+        DWORD effects;
+    };
+    static constexpr EffectMask effects[] = {
+        { CFM_BOLD, CFE_BOLD },
+        { CFM_ITALIC, CFE_ITALIC },
+        { CFM_UNDERLINE, CFE_UNDERLINE },
+        { CFM_STRIKEOUT, CFE_STRIKEOUT },
+        { CFM_PROTECTED, CFE_PROTECTED },
+        { CFM_LINK, CFE_LINK },
+        { CFM_SUBSCRIPT, CFE_SUBSCRIPT | CFE_SUPERSCRIPT },
+    };
+    for (const auto& [mask, bits] : effects) {
+        if ((into.dwEffects & bits) != (other.dwEffects & bits))
+            into.dwMask &= ~mask;
+    }
+    if ((into.dwEffects & CFE_AUTOCOLOR) != (other.dwEffects & CFE_AUTOCOLOR) || into.crTextColor != other.crTextColor)
+        into.dwMask &= ~CFM_COLOR;
+    if ((into.dwEffects & CFE_AUTOBACKCOLOR) != (other.dwEffects & CFE_AUTOBACKCOLOR)
+        || into.crBackColor != other.crBackColor)
+        into.dwMask &= ~CFM_BACKCOLOR;
+    if (into.yHeight != other.yHeight)
+        into.dwMask &= ~CFM_SIZE;
+    if (into.yOffset != other.yOffset)
+        into.dwMask &= ~CFM_OFFSET;
+    if (into.bCharSet != other.bCharSet)
+        into.dwMask &= ~CFM_CHARSET;
+    if (std::strncmp(into.szFaceName, other.szFaceName, LF_FACESIZE) != 0 || into.bPitchAndFamily != other.bPitchAndFamily)
+        into.dwMask &= ~CFM_FACE;
+    if (into.wWeight != other.wWeight)
+        into.dwMask &= ~CFM_WEIGHT;
+    if (into.bUnderlineType != other.bUnderlineType)
+        into.dwMask &= ~CFM_UNDERLINETYPE;
+}
+
+// The properties a record's mask asks to change.
+QTextCharFormat FormatFromRecord(const CHARFORMAT2& record, bool extended)
+{
+    QTextCharFormat format;
+    const DWORD mask = record.dwMask;
+    if (mask & CFM_FACE) {
+        const QString face = QString::fromUtf8(record.szFaceName, int(strnlen(record.szFaceName, LF_FACESIZE)));
+        if (!face.isEmpty()) {
+            format.setFontFamilies(QStringList { face });
+            format.setProperty(QTextFormat::FontFamily, face);
+        }
+        format.setProperty(PitchAndFamily, int(record.bPitchAndFamily));
+    }
+    if ((mask & CFM_SIZE) && record.yHeight > 0)
+        format.setFontPointSize(record.yHeight / 20.0);
+    if (mask & CFM_BOLD)
+        format.setFontWeight(record.dwEffects & CFE_BOLD ? QFont::Bold : QFont::Normal);
+    if (extended && (mask & CFM_WEIGHT) && record.wWeight >= 1 && record.wWeight <= 1000)
+        format.setFontWeight(record.wWeight);
+    if (mask & CFM_ITALIC)
+        format.setFontItalic(record.dwEffects & CFE_ITALIC);
+    if (mask & CFM_STRIKEOUT)
+        format.setFontStrikeOut(record.dwEffects & CFE_STRIKEOUT);
+    if (mask & CFM_UNDERLINE)
+        SetUnderlineType(format, record.dwEffects & CFE_UNDERLINE ? CFU_UNDERLINE : CFU_UNDERLINENONE);
+    if (extended && (mask & CFM_UNDERLINETYPE))
+        SetUnderlineType(format, record.bUnderlineType);
+    if (mask & CFM_COLOR) {
+        if (record.dwEffects & CFE_AUTOCOLOR)
+            format.setForeground(QBrush());
+        else
+            format.setForeground(QColorFromColorRef(record.crTextColor));
+    }
+    if (extended && (mask & CFM_BACKCOLOR)) {
+        if (record.dwEffects & CFE_AUTOBACKCOLOR)
+            format.setBackground(QBrush());
+        else
+            format.setBackground(QColorFromColorRef(record.crBackColor));
+    }
+    if (mask & CFM_CHARSET)
+        format.setProperty(Charset, int(record.bCharSet));
+    if (mask & CFM_OFFSET)
+        format.setProperty(OffsetTwips, int(record.yOffset));
+    if (mask & CFM_PROTECTED)
+        format.setProperty(Protected, bool(record.dwEffects & CFE_PROTECTED));
+    if (extended && (mask & CFM_SUBSCRIPT)) {
+        if (record.dwEffects & CFE_SUBSCRIPT)
+            format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        else if (record.dwEffects & CFE_SUPERSCRIPT)
+            format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        else
+            format.setVerticalAlignment(QTextCharFormat::AlignNormal);
+    }
+    if (mask & CFM_LINK)
+        format.setAnchor(record.dwEffects & CFE_LINK);
+    return format;
+}
+
+WORD AlignmentFromQt(Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignRight)
+        return PFA_RIGHT;
+    if (alignment & Qt::AlignHCenter)
+        return PFA_CENTER;
+    if (alignment & Qt::AlignJustify)
+        return PFA_JUSTIFY;
+    return PFA_LEFT;
+}
+
+Qt::Alignment QtFromAlignment(WORD alignment)
+{
+    switch (alignment) {
+    case PFA_RIGHT:
+        return Qt::AlignRight;
+    case PFA_CENTER:
+        return Qt::AlignHCenter;
+    case PFA_JUSTIFY:
+        return Qt::AlignJustify;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+PARAFORMAT2 RecordFromBlock(const QTextBlockFormat& format)
+{
+    PARAFORMAT2 record;
+    record.dwMask = PFM_ALL2;
+    record.wAlignment = AlignmentFromQt(format.alignment());
+    record.dxStartIndent = format.intProperty(StartIndent);
+    record.dxOffset = format.intProperty(Offset);
+    record.dxRightIndent = format.intProperty(RightIndent);
+    record.dySpaceBefore = format.intProperty(SpaceBefore);
+    record.dySpaceAfter = format.intProperty(SpaceAfter);
+    record.dyLineSpacing = format.intProperty(LineSpacing);
+    record.bLineSpacingRule = BYTE(format.intProperty(LineSpacingRule));
+    record.wNumbering = WORD(format.intProperty(Numbering));
+    record.wNumberingStyle = WORD(format.intProperty(NumberingStyle));
+    record.wNumberingStart = WORD(format.hasProperty(NumberingStart) ? format.intProperty(NumberingStart) : 1);
+    record.wNumberingTab = WORD(format.intProperty(NumberingTab));
+    const auto tabs = format.property(TabStops).value<QList<int>>();
+    record.cTabCount = SHORT(std::min<qsizetype>(tabs.size(), MAX_TAB_STOPS));
+    for (int i = 0; i < record.cTabCount; ++i)
+        record.rgxTabs[i] = tabs[i];
+    return record;
+}
+
+void IntersectRecords(PARAFORMAT2& into, const PARAFORMAT2& other)
+{
+    auto differ = [&](auto PARAFORMAT2::*field, DWORD mask) {
+        if (into.*field != other.*field)
+            into.dwMask &= ~mask;
+    };
+    differ(&PARAFORMAT2::wAlignment, PFM_ALIGNMENT);
+    differ(&PARAFORMAT2::dxStartIndent, PFM_STARTINDENT);
+    differ(&PARAFORMAT2::dxOffset, PFM_OFFSET);
+    differ(&PARAFORMAT2::dxRightIndent, PFM_RIGHTINDENT);
+    differ(&PARAFORMAT2::dySpaceBefore, PFM_SPACEBEFORE);
+    differ(&PARAFORMAT2::dySpaceAfter, PFM_SPACEAFTER);
+    differ(&PARAFORMAT2::dyLineSpacing, PFM_LINESPACING);
+    differ(&PARAFORMAT2::bLineSpacingRule, PFM_LINESPACING);
+    differ(&PARAFORMAT2::wNumbering, PFM_NUMBERING);
+    differ(&PARAFORMAT2::wNumberingStyle, PFM_NUMBERINGSTYLE);
+    differ(&PARAFORMAT2::wNumberingStart, PFM_NUMBERINGSTART);
+    differ(&PARAFORMAT2::wNumberingTab, PFM_NUMBERINGTAB);
+    if (into.cTabCount != other.cTabCount
+        || std::memcmp(into.rgxTabs, other.rgxTabs, sizeof(LONG) * size_t(std::max<SHORT>(0, into.cTabCount))) != 0)
+        into.dwMask &= ~PFM_TABSTOPS;
+}
+
+// Applies the masked fields of a record to one paragraph's format.
+void MergeParagraph(QTextBlockFormat& format, const PARAFORMAT2& record, bool extended)
+{
+    const DWORD mask = record.dwMask;
+    if (mask & PFM_ALIGNMENT)
+        format.setAlignment(QtFromAlignment(record.wAlignment));
+    if (mask & PFM_STARTINDENT)
+        format.setProperty(StartIndent, int(record.dxStartIndent));
+    else if (mask & PFM_OFFSETINDENT)
+        format.setProperty(StartIndent, format.intProperty(StartIndent) + int(record.dxStartIndent));
+    if (mask & PFM_OFFSET)
+        format.setProperty(Offset, int(record.dxOffset));
+    if (mask & PFM_RIGHTINDENT)
+        format.setProperty(RightIndent, int(record.dxRightIndent));
+    if (mask & PFM_NUMBERING)
+        format.setProperty(Numbering, int(record.wNumbering <= PFN_UCROMAN ? record.wNumbering : PFN_BULLET));
+    if (mask & PFM_TABSTOPS) {
+        QList<int> tabs;
+        for (int i = 0; i < std::clamp<int>(record.cTabCount, 0, MAX_TAB_STOPS); ++i)
+            tabs.append(record.rgxTabs[i] & 0xFFFFFF);
+        format.setProperty(TabStops, QVariant::fromValue(tabs));
+    }
+    if (!extended)
+        return;
+    if (mask & PFM_SPACEBEFORE)
+        format.setProperty(SpaceBefore, int(std::max<LONG>(0, record.dySpaceBefore)));
+    if (mask & PFM_SPACEAFTER)
+        format.setProperty(SpaceAfter, int(std::max<LONG>(0, record.dySpaceAfter)));
+    if (mask & PFM_LINESPACING) {
+        format.setProperty(LineSpacing, int(record.dyLineSpacing));
+        format.setProperty(LineSpacingRule, int(std::min<BYTE>(record.bLineSpacingRule, 5)));
+    }
+    if (mask & PFM_NUMBERINGSTYLE)
+        format.setProperty(NumberingStyle, int(record.wNumberingStyle));
+    if (mask & PFM_NUMBERINGSTART)
+        format.setProperty(NumberingStart, int(record.wNumberingStart));
+    if (mask & PFM_NUMBERINGTAB)
+        format.setProperty(NumberingTab, int(record.wNumberingTab));
+}
+
+QTextListFormat ListFormatFor(int numbering, int style)
+{
+    QTextListFormat format;
+    switch (numbering) {
+    case PFN_ARABIC:
+        format.setStyle(QTextListFormat::ListDecimal);
+        break;
+    case PFN_LCLETTER:
+        format.setStyle(QTextListFormat::ListLowerAlpha);
+        break;
+    case PFN_UCLETTER:
+        format.setStyle(QTextListFormat::ListUpperAlpha);
+        break;
+    case PFN_LCROMAN:
+        format.setStyle(QTextListFormat::ListLowerRoman);
+        break;
+    case PFN_UCROMAN:
+        format.setStyle(QTextListFormat::ListUpperRoman);
+        break;
+    default:
+        format.setStyle(QTextListFormat::ListDisc);
+        break;
+    }
+    format.setIndent(0);
+    if (numbering != PFN_BULLET) {
+        switch (style & 0x0F00) {
+        case PFNS_PARENS:
+            format.setNumberPrefix(QStringLiteral("("));
+            format.setNumberSuffix(QStringLiteral(")"));
+            break;
+        case PFNS_PERIOD:
+            format.setNumberPrefix(QString());
+            format.setNumberSuffix(QStringLiteral("."));
+            break;
+        case PFNS_PLAIN:
+        case PFNS_NONUMBER:
+            format.setNumberPrefix(QString());
+            format.setNumberSuffix(QString());
+            break;
+        default:
+            format.setNumberPrefix(QString());
+            format.setNumberSuffix(QStringLiteral(")"));
+            break;
+        }
+    }
+    format.setProperty(Numbering, numbering);
+    format.setProperty(NumberingStyle, style);
+    return format;
+}
+
+QString DecodeCp1252(const QByteArray& bytes)
+{
+    static constexpr char16_t high[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
+        0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        *out++ = (value >= 0x80 && value < 0xA0) ? QChar(high[value - 0x80]) : QChar(value);
+    }
+    return text;
+}
+
+} // namespace
+
+// Holds back change and selection notifications while the control rebuilds its text.
+class TSuspendNotifications {
+public:
+    explicit TSuspendNotifications(TRichEditControl& control)
+        : FControl(control)
+    {
+        ++FControl.FNotifySuspended;
+    }
+    ~TSuspendNotifications() { --FControl.FNotifySuspended; }
+    TSuspendNotifications(const TSuspendNotifications&) = delete;
+    TSuspendNotifications& operator=(const TSuspendNotifications&) = delete;
+
+private:
+    TRichEditControl& FControl;
+};
+
+TRichEditControl::TRichEditControl(QWidget* parent)
+    : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+    setUndoRedoEnabled(true);
+    document()->setUndoRedoEnabled(true);
+    connect(document(), &QTextDocument::contentsChanged, this, &TRichEditControl::NotifyChange);
+    connect(this, &QTextEdit::cursorPositionChanged, this, &TRichEditControl::NotifySelectionChange);
+    connect(this, &QTextEdit::selectionChanged, this, &TRichEditControl::NotifySelectionChange);
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this](const QSizeF& size) {
+        if (!(FEventMask & ENM_REQUESTRESIZE) || FNotifySuspended)
+            return;
+        REQRESIZE request;
+        request.rc = { 0, 0, LONG(width()), LONG(std::ceil(size.height())) };
+        Notify(EN_REQUESTRESIZE, request.nmhdr);
+    });
+    FDefaultFormat.setFontPointSize(10);
+    FDefaultFormat.setProperty(Charset, int(DEFAULT_CHARSET));
+    ApplyDefaultFont();
+    SetAutoUrlDetect(false);
+}
+
+TRichEditControl::~TRichEditControl()
+{
+    QClipboard* clipboard = QApplication::clipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (data && data->data(OwnerMime) == QByteArray::number(quintptr(this))) {
+        ENSAVECLIPBOARD save;
+        save.cch = LONG(data->text().size());
+        if (Notify(EN_SAVECLIPBOARD, save.nmhdr) != 0)
+            clipboard->clear();
+    }
+}
+
+DWORD TRichEditControl::SetEventMask(DWORD mask)
+{
+    return std::exchange(FEventMask, mask);
+}
+
+LRESULT TRichEditControl::Notify(UINT code, NMHDR& header)
+{
+    if (!FListener)
+        return 0;
+    header.hwndFrom = this;
+    header.code = code;
+    return FListener->RichEditNotify(header);
+}
+
+void TRichEditControl::NotifyChange()
+{
+    if (FNotifySuspended || !(FEventMask & ENM_CHANGE))
+        return;
+    NMHDR header;
+    Notify(EN_CHANGE, header);
+}
+
+void TRichEditControl::NotifySelectionChange()
+{
+    if (FNotifySuspended)
+        return;
+    const CHARRANGE range = Selection();
+    if (range.cpMin == FLastSelection.cpMin && range.cpMax == FLastSelection.cpMax)
+        return;
+    FLastSelection = range;
+    if (!(FEventMask & ENM_SELCHANGE))
+        return;
+    SELCHANGE change;
+    change.chrg = range;
+    change.seltype = range.cpMin == range.cpMax ? SEL_EMPTY : WORD(SEL_TEXT | (range.cpMax - range.cpMin > 1 ? SEL_MULTICHAR : 0));
+    Notify(EN_SELCHANGE, change.nmhdr);
+}
+
+// ---- characters ----
+
+CHARFORMAT2 TRichEditControl::CharFormat(WPARAM scope) const
+{
+    auto resolved = [this](const QTextCharFormat& own) {
+        QTextCharFormat format = FDefaultFormat;
+        format.merge(own);
+        return RecordFromFormat(format);
+    };
+    if (scope == SCF_DEFAULT)
+        return RecordFromFormat(FDefaultFormat);
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return resolved(currentCharFormat());
+
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    bool first = true;
+    CHARFORMAT2 record;
+    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end; block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() + fragment.length() <= start || fragment.position() >= end)
+                continue;
+            const CHARFORMAT2 next = resolved(fragment.charFormat());
+            if (first) {
+                record = next;
+                first = false;
+            } else {
+                IntersectRecords(record, next);
+            }
+        }
+    }
+    return first ? resolved(cursor.charFormat()) : record;
+}
+
+bool TRichEditControl::SetCharFormat(WPARAM scope, const CHARFORMAT2& record)
+{
+    const bool extended = record.cbSize >= sizeof(CHARFORMAT2);
+    const QTextCharFormat change = FormatFromRecord(record, extended);
+    if (scope == SCF_DEFAULT) {
+        FDefaultFormat.merge(change);
+        ApplyDefaultFont();
+        return true;
+    }
+    QTextCursor cursor = textCursor();
+    if (IsPlainTextMode()) {
+        // Plain text has one format for all of its characters.
+        FDefaultFormat.merge(change);
+        ApplyDefaultFont();
+        cursor.select(QTextCursor::Document);
+        cursor.mergeCharFormat(change);
+        mergeCurrentCharFormat(change);
+        return true;
+    }
+    if (!cursor.hasSelection() && (scope & SCF_WORD)) {
+        QTextCursor word = cursor;
+        word.select(QTextCursor::WordUnderCursor);
+        if (word.hasSelection() && word.selectedText().trimmed().size() == word.selectedText().size())
+            cursor = word;
+    }
+    const bool onlyProtection = (record.dwMask & ~CFM_PROTECTED) == 0;
+    if (cursor.hasSelection()) {
+        if (!onlyProtection && !MayEdit(cursor.selectionStart(), cursor.selectionEnd(), EM_SETCHARFORMAT))
+            return false;
+        cursor.mergeCharFormat(change);
+    } else {
+        mergeCurrentCharFormat(change);
+    }
+    return true;
+}
+
+void TRichEditControl::ApplyDefaultFont()
+{
+    QFont font = document()->defaultFont();
+    const QString family = FamilyOf(FDefaultFormat);
+    if (!family.isEmpty())
+        font.setFamilies({ family });
+    if (FDefaultFormat.hasProperty(QTextFormat::FontPointSize))
+        font.setPointSizeF(FDefaultFormat.fontPointSize());
+    font.setWeight(QFont::Weight(WeightOf(FDefaultFormat)));
+    font.setItalic(FDefaultFormat.fontItalic());
+    font.setUnderline(UnderlineTypeOf(FDefaultFormat) != CFU_UNDERLINENONE);
+    font.setStrikeOut(FDefaultFormat.fontStrikeOut());
+    document()->setDefaultFont(font);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text,
+        IsAutomatic(FDefaultFormat.foreground()) ? QColorFromColorRef(clWindowText) : FDefaultFormat.foreground().color());
+    setPalette(colours);
+}
+
+// ---- paragraphs ----
+
+PARAFORMAT2 TRichEditControl::ParaFormat() const
+{
+    const QTextCursor cursor = textCursor();
+    QTextBlock block = document()->findBlock(cursor.selectionStart());
+    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
+    PARAFORMAT2 record = RecordFromBlock(block.blockFormat());
+    while (block.isValid() && block != last) {
+        block = block.next();
+        IntersectRecords(record, RecordFromBlock(block.blockFormat()));
+    }
+    return record;
+}
+
+bool TRichEditControl::SetParaFormat(const PARAFORMAT2& record)
+{
+    const bool extended = record.cbSize >= sizeof(PARAFORMAT2);
+    QTextCursor selection = textCursor();
+    int start = selection.selectionStart();
+    int end = selection.selectionEnd();
+    if (IsPlainTextMode()) {
+        start = 0;
+        end = TextLength();
+    }
+    QTextBlock first = document()->findBlock(start);
+    QTextBlock last = document()->findBlock(end);
+    if (!MayEdit(first.position(), last.position() + last.length() - 1, EM_SETPARAFORMAT))
+        return false;
+
+    QTextCursor editor(document());
+    editor.beginEditBlock();
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        MergeParagraph(format, record, extended);
+        ApplyDisplayProperties(format);
+        editor.setPosition(block.position());
+        editor.setBlockFormat(format);
+        if (block == last)
+            break;
+    }
+    if (record.dwMask & (PFM_NUMBERING | PFM_NUMBERINGSTYLE))
+        RebuildLists(document()->findBlock(start), document()->findBlock(end));
+    editor.endEditBlock();
+    return true;
+}
+
+// Gives the numbered paragraphs around a change the list that displays their markers: each run of
+// neighbouring paragraphs with the same numbering is one list.
+void TRichEditControl::RebuildLists(const QTextBlock& firstChanged, const QTextBlock& lastChanged)
+{
+    QTextBlock first = firstChanged.previous().isValid() ? firstChanged.previous() : firstChanged;
+    while (first.textList() && first.previous().isValid() && first.previous().textList() == first.textList())
+        first = first.previous();
+    QTextBlock last = lastChanged.next().isValid() ? lastChanged.next() : lastChanged;
+    while (last.textList() && last.next().isValid() && last.next().textList() == last.textList())
+        last = last.next();
+
+    const int endPosition = last.position();
+    for (QTextBlock block = first; block.isValid() && block.position() <= endPosition; block = block.next()) {
+        if (QTextList* list = block.textList())
+            list->remove(block);
+    }
+    QTextList* current = nullptr;
+    int currentNumbering = 0;
+    int currentStyle = 0;
+    for (QTextBlock block = first; block.isValid() && block.position() <= endPosition; block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        const int numbering = format.intProperty(Numbering);
+        const int style = format.intProperty(NumberingStyle);
+        if (numbering == 0) {
+            current = nullptr;
+        } else if (current && numbering == currentNumbering && style == currentStyle) {
+            current->add(block);
+        } else {
+            QTextCursor cursor(block);
+            current = cursor.createList(ListFormatFor(numbering, style));
+            currentNumbering = numbering;
+            currentStyle = style;
+        }
+        // Leaving a list resets the display margins the list was given.
+        QTextBlockFormat display = block.blockFormat();
+        ApplyDisplayProperties(display);
+        QTextCursor cursor(block);
+        cursor.setBlockFormat(display);
+    }
+}
+
+void TRichEditControl::StepNumbering()
+{
+    const PARAFORMAT2 current = ParaFormat();
+    PARAFORMAT2 next;
+    next.dwMask = PFM_NUMBERING | PFM_NUMBERINGSTYLE;
+    next.wNumbering = WORD((current.wNumbering + 1) % (PFN_UCROMAN + 1));
+    next.wNumberingStyle = PFNS_PERIOD;
+    if (next.wNumbering != 0 && current.dxOffset == 0) {
+        next.dwMask |= PFM_OFFSET;
+        next.dxOffset = 360;
+    }
+    (void)SetParaFormat(next);
+}
+
+// ---- text ----
+
+LONG TRichEditControl::TextLength() const
+{
+    return LONG(document()->characterCount() - 1);
+}
+
+LONG TRichEditControl::TextLength(const GETTEXTLENGTHEX& how) const
+{
+    if (how.flags & GTL_NUMBYTES) {
+        const QString text = TextRange(0, -1);
+        if (how.codepage == CP_UNICODE)
+            return LONG(text.size() * 2 + ((how.flags & GTL_USECRLF) ? (document()->blockCount() - 1) * 2 : 0));
+        const qsizetype bytes = text.toUtf8().size();
+        return LONG(bytes + ((how.flags & GTL_USECRLF) ? document()->blockCount() - 1 : 0));
+    }
+    LONG length = TextLength();
+    if (how.flags & GTL_USECRLF)
+        length += LONG(document()->blockCount() - 1);
+    return length;
+}
+
+CHARRANGE TRichEditControl::Selection() const
+{
+    const QTextCursor cursor = textCursor();
+    return { LONG(cursor.selectionStart()), LONG(cursor.selectionEnd()) };
+}
+
+LONG TRichEditControl::SetSelection(CHARRANGE range)
+{
+    const LONG length = TextLength();
+    QTextCursor cursor = textCursor();
+    if (range.cpMin == 0 && range.cpMax == -1) {
+        cursor.setPosition(0);
+        cursor.setPosition(length, QTextCursor::KeepAnchor);
+    } else if (range.cpMin < 0) {
+        cursor.clearSelection();
+    } else {
+        const LONG anchor = std::clamp<LONG>(range.cpMin, 0, length);
+        const LONG position = range.cpMax < 0 ? length : std::clamp<LONG>(range.cpMax, 0, length);
+        cursor.setPosition(anchor);
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+    }
+    setTextCursor(cursor);
+    NotifySelectionChange();
+    return LONG(cursor.selectionEnd());
+}
+
+QTextCursor TRichEditControl::CursorOver(LONG start, LONG end) const
+{
+    const LONG length = TextLength();
+    start = std::clamp<LONG>(start, 0, length);
+    end = end < 0 ? length : std::clamp<LONG>(end, 0, length);
+    if (end < start)
+        std::swap(start, end);
+    QTextCursor cursor(document());
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    return cursor;
+}
+
+QString TRichEditControl::TextRange(LONG start, LONG end) const
+{
+    return ControlTextFromDocumentText(CursorOver(start, end).selectedText());
+}
+
+void TRichEditControl::SetText(const QString& text)
+{
+    {
+        TSuspendNotifications suspend(*this);
+        document()->setUndoRedoEnabled(false);
+        document()->clear();
+        QTextCursor cursor(document());
+        InsertWithinLimit(cursor, DocumentTextFromControlText(text));
+        document()->setUndoRedoEnabled(FUndoLimit > 0);
+        document()->setModified(false);
+        setTextCursor(QTextCursor(document()));
+    }
+    NotifyChange();
+    NotifySelectionChange();
+}
+
+void TRichEditControl::InsertWithinLimit(QTextCursor& cursor, const QString& documentText)
+{
+    const qsizetype room = qsizetype(FTextLimit) - (TextLength() - (cursor.selectionEnd() - cursor.selectionStart()));
+    if (room <= 0) {
+        if (cursor.hasSelection())
+            cursor.removeSelectedText();
+        return;
+    }
+    cursor.insertText(documentText.size() > room ? documentText.left(room) : documentText);
+}
+
+bool TRichEditControl::ReplaceSelection(const QString& text, bool undoable)
+{
+    if (!MayEditSelection(EM_REPLACESEL))
+        return false;
+    QTextCursor cursor = textCursor();
+    const QString documentText = IsPlainTextMode() ? DocumentTextFromControlText(text).replace(ObjectCharacter, QString())
+                                                   : DocumentTextFromControlText(text);
+    const bool undoWasOn = document()->isUndoRedoEnabled();
+    // An edit that cannot be undone leaves nothing older to undo either: the history would not fit the text.
+    if (!undoable)
+        document()->setUndoRedoEnabled(false);
+    cursor.beginEditBlock();
+    InsertWithinLimit(cursor, documentText);
+    cursor.endEditBlock();
+    if (!undoable)
+        document()->setUndoRedoEnabled(undoWasOn);
+    setTextCursor(cursor);
+    return true;
+}
+
+LONG TRichEditControl::Find(WPARAM flags, CHARRANGE range, const QString& text, CHARRANGE* found) const
+{
+    const QString needle = DocumentTextFromControlText(text);
+    if (needle.isEmpty())
+        return -1;
+    const Qt::CaseSensitivity sensitivity = (flags & FR_MATCHCASE) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const LONG length = TextLength();
+    const bool down = flags & FR_DOWN;
+    LONG low, high;
+    if (down) {
+        low = std::clamp<LONG>(range.cpMin, 0, length);
+        high = range.cpMax < 0 ? length : std::clamp<LONG>(range.cpMax, 0, length);
+    } else {
+        high = range.cpMin < 0 ? length : std::clamp<LONG>(range.cpMin, 0, length);
+        low = range.cpMax < 0 ? 0 : std::clamp<LONG>(range.cpMax, 0, length);
+    }
+    if (high < low)
+        std::swap(low, high);
+    if (high - low < needle.size())
+        return -1;
+
+    const QTextDocument* doc = document();
+    auto characterAt = [doc](LONG position) { return doc->characterAt(position); };
+    auto wholeWord = [&](LONG start, LONG end) {
+        if (!(flags & FR_WHOLEWORD))
+            return true;
+        return (start == 0 || !IsWordCharacter(characterAt(start - 1))) && (end >= length || !IsWordCharacter(characterAt(end)));
+    };
+    auto report = [&](LONG start) {
+        if (found)
+            *found = { start, LONG(start + needle.size()) };
+        return start;
+    };
+
+    if (needle.contains(ParagraphBreak)) {
+        // Only a search across paragraphs needs the whole range's text at once.
+        const QString haystack = CursorOver(low, high).selectedText();
+        qsizetype at = down ? haystack.indexOf(needle, 0, sensitivity) : haystack.lastIndexOf(needle, -1, sensitivity);
+        while (at >= 0) {
+            const LONG start = low + LONG(at);
+            if (wholeWord(start, start + LONG(needle.size())))
+                return report(start);
+            at = down ? haystack.indexOf(needle, at + 1, sensitivity) : (at == 0 ? -1 : haystack.lastIndexOf(needle, at - 1, sensitivity));
+        }
+        return -1;
+    }
+
+    // Paragraph by paragraph, so a search costs the distance to the next match, not the document.
+    if (down) {
+        for (QTextBlock block = doc->findBlock(low); block.isValid() && block.position() < high; block = block.next()) {
+            const QString blockText = block.text();
+            const LONG base = block.position();
+            qsizetype from = std::max<LONG>(0, low - base);
+            while (true) {
+                const qsizetype at = blockText.indexOf(needle, from, sensitivity);
+                if (at < 0 || base + at + needle.size() > high)
+                    break;
+                if (wholeWord(base + LONG(at), base + LONG(at + needle.size())))
+                    return report(base + LONG(at));
+                from = at + 1;
+            }
+        }
+        return -1;
+    }
+    for (QTextBlock block = doc->findBlock(high); block.isValid() && block.position() + block.length() > low; block = block.previous()) {
+        const QString blockText = block.text();
+        const LONG base = block.position();
+        qsizetype last = std::min<qsizetype>(blockText.size(), high - base) - needle.size();
+        while (last >= 0) {
+            const qsizetype at = blockText.lastIndexOf(needle, last, sensitivity);
+            if (at < 0 || base + at < low)
+                break;
+            if (wholeWord(base + LONG(at), base + LONG(at + needle.size())))
+                return report(base + LONG(at));
+            last = at - 1;
+        }
+    }
+    return -1;
+}
+
+// ---- lines ----
+
+namespace {
+
+// Lines of a block as laid out; a block not laid out yet counts its hard lines.
+int LinesOf(const QTextBlock& block)
+{
+    const QTextLayout* layout = block.layout();
+    if (layout && layout->lineCount() > 0)
+        return layout->lineCount();
+    return int(block.text().count(LineBreak)) + 1;
+}
+
+} // namespace
+
+LONG TRichEditControl::LineCount() const
+{
+    document()->documentLayout()->blockBoundingRect(document()->lastBlock());
+    LONG lines = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        lines += LinesOf(block);
+    return lines;
+}
+
+LONG TRichEditControl::LineIndex(LONG line) const
+{
+    if (line < 0)
+        line = LineFromChar(textCursor().position());
+    document()->documentLayout()->blockBoundingRect(document()->lastBlock());
+    LONG counted = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const int lines = LinesOf(block);
+        if (line < counted + lines) {
+            const QTextLayout* layout = block.layout();
+            const int index = line - counted;
+            if (layout && layout->lineCount() > index)
+                return LONG(block.position() + layout->lineAt(index).textStart());
+            return LONG(block.position());
+        }
+        counted += lines;
+    }
+    return -1;
+}
+
+LONG TRichEditControl::LineFromChar(LONG position) const
+{
+    position = std::clamp<LONG>(position, 0, TextLength());
+    const QTextBlock target = document()->findBlock(position);
+    document()->documentLayout()->blockBoundingRect(target);
+    LONG counted = 0;
+    for (QTextBlock block = document()->begin(); block.isValid() && block != target; block = block.next())
+        counted += LinesOf(block);
+    const QTextLayout* layout = target.layout();
+    if (layout && layout->lineCount() > 0) {
+        const QTextLine line = layout->lineForTextPosition(position - target.position());
+        return counted + (line.isValid() ? line.lineNumber() : layout->lineCount() - 1);
+    }
+    return counted;
+}
+
+LONG TRichEditControl::LineLength(LONG position) const
+{
+    const LONG line = LineFromChar(position);
+    return LONG(LineText(line).remove(u'\r').size());
+}
+
+QString TRichEditControl::LineText(LONG line) const
+{
+    const LONG start = LineIndex(line);
+    if (start < 0)
+        return {};
+    const QTextBlock block = document()->findBlock(start);
+    const QTextLayout* layout = block.layout();
+    LONG end = LONG(block.position() + block.length() - 1);
+    bool endsParagraph = true;
+    if (layout && layout->lineCount() > 0) {
+        const QTextLine textLine = layout->lineForTextPosition(start - block.position());
+        if (textLine.isValid() && textLine.lineNumber() + 1 < layout->lineCount()) {
+            end = LONG(block.position() + textLine.textStart() + textLine.textLength());
+            endsParagraph = false;
+        }
+    }
+    QString text = TextRange(start, end);
+    if (endsParagraph && block.next().isValid())
+        text += u'\r';
+    return text;
+}
+
+QPoint TRichEditControl::PosFromChar(LONG position) const
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(std::clamp<LONG>(position, 0, TextLength()));
+    return viewport()->mapTo(this, cursorRect(cursor).topLeft());
+}
+
+// ---- streams ----
+
+void TRichEditControl::ReadInto(QTextCursor& cursor, WPARAM format, const QByteArray& bytes)
+{
+    const WPARAM base = format & 0x0F;
+    if (base == SF_RTF || base == SF_RTFNOOBJS) {
+        TRtfReadOptions options;
+        options.maxCharacters = std::max<LONG>(0, FTextLimit - (TextLength() - (cursor.selectionEnd() - cursor.selectionStart())));
+        options.defaultFormat = FDefaultFormat;
+        if (cursor.hasSelection())
+            cursor.removeSelectedText();
+        TRtfReader::Read(bytes, cursor, options);
+        return;
+    }
+    QString text;
+    if (format & SF_UNICODE) {
+        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+    } else {
+        QByteArray plain = bytes;
+        if (plain.startsWith("\xEF\xBB\xBF"))
+            plain.remove(0, 3);
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        text = utf8.decode(plain);
+        if (utf8.hasError())
+            text = DecodeCp1252(plain);
+    }
+    const qsizetype zero = text.indexOf(QChar(0));
+    if (zero >= 0)
+        text.truncate(zero);
+    if (IsPlainTextMode() || !cursor.hasSelection())
+        cursor.setCharFormat(cursor.charFormat());
+    InsertWithinLimit(cursor, DocumentTextFromControlText(text));
+}
+
+bool TRichEditControl::LoadBytes(WPARAM format, const QByteArray& bytes)
+{
+    const WPARAM base = format & 0x0F;
+    if (base == SF_RTF || base == SF_RTFNOOBJS) {
+        // Checked before the text is touched, so a stream that is not RTF leaves the document as it was.
+        const QByteArray head = bytes.left(64).trimmed();
+        if (!head.startsWith("{\\rtf"))
+            return false;
+    }
+    if (format & SFF_SELECTION) {
+        if (!MayEditSelection(EM_STREAMIN))
+            return false;
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        ReadInto(cursor, format, bytes);
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        return true;
+    }
+    {
+        TSuspendNotifications suspend(*this);
+        document()->setUndoRedoEnabled(false);
+        document()->clear();
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        try {
+            ReadInto(cursor, format, bytes);
+        } catch (...) {
+            cursor.endEditBlock();
+            document()->setUndoRedoEnabled(FUndoLimit > 0);
+            throw;
+        }
+        cursor.endEditBlock();
+        document()->setUndoRedoEnabled(FUndoLimit > 0);
+        document()->setModified(false);
+        setTextCursor(QTextCursor(document()));
+    }
+    NotifyChange();
+    NotifySelectionChange();
+    return true;
+}
+
+LONG TRichEditControl::StreamIn(WPARAM format, EDITSTREAM& stream)
+{
+    stream.dwError = 0;
+    if (!stream.pfnCallback)
+        return 0;
+    QByteArray bytes;
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    while (true) {
+        LONG transferred = 0;
+        const DWORD error = stream.pfnCallback(stream.dwCookie, reinterpret_cast<BYTE*>(buffer.data()), LONG(buffer.size()), &transferred);
+        if (error != 0) {
+            stream.dwError = error;
+            return 0;
+        }
+        if (transferred <= 0)
+            break;
+        if (bytes.size() + transferred > MaxStreamBytes) {
+            stream.dwError = ERROR_INVALID_DATA;
+            return 0;
+        }
+        bytes.append(buffer.constData(), std::min<LONG>(transferred, LONG(buffer.size())));
+    }
+    const LONG before = TextLength();
+    if (!LoadBytes(format, bytes)) {
+        stream.dwError = ERROR_INVALID_DATA;
+        return 0;
+    }
+    return (format & SFF_SELECTION) ? std::max<LONG>(0, TextLength() - before) : TextLength();
+}
+
+QByteArray TRichEditControl::SaveBytes(WPARAM format)
+{
+    const QTextCursor cursor = textCursor();
+    const bool selectionOnly = format & SFF_SELECTION;
+    const int start = selectionOnly ? cursor.selectionStart() : 0;
+    const int end = selectionOnly ? cursor.selectionEnd() : -1;
+    const WPARAM base = format & 0x0F;
+    if (base == SF_RTF || base == SF_RTFNOOBJS) {
+        TRtfWriteOptions options;
+        options.noObjects = base == SF_RTFNOOBJS;
+        options.defaultFormat = FDefaultFormat;
+        return TRtfWriter::Write(*document(), start, end, options);
+    }
+    QString text = TextRange(start, end);
+    text.remove(ObjectCharacter);
+    text.replace(u'\v', QLatin1String("\r\n"));
+    text.replace(u'\r', QLatin1String("\r\n"));
+    if (format & SF_UNICODE)
+        return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return text.toUtf8();
+}
+
+LONG TRichEditControl::StreamOut(WPARAM format, EDITSTREAM& stream)
+{
+    stream.dwError = 0;
+    if (!stream.pfnCallback)
+        return 0;
+    QByteArray bytes = SaveBytes(format);
+    constexpr qsizetype chunk = 4096;
+    for (qsizetype offset = 0; offset < bytes.size(); offset += chunk) {
+        const LONG size = LONG(std::min(chunk, bytes.size() - offset));
+        LONG transferred = 0;
+        const DWORD error = stream.pfnCallback(stream.dwCookie, reinterpret_cast<BYTE*>(bytes.data() + offset), size, &transferred);
+        if (error != 0) {
+            stream.dwError = error;
+            return LONG(offset);
+        }
+    }
+    return LONG(bytes.size());
+}
+
+// ---- options ----
+
+void TRichEditControl::SetTextLimit(LONG limit)
+{
+    FTextLimit = limit > 0 ? limit : 0x10000;
+}
+
+int TRichEditControl::SetUndoLimit(int limit)
+{
+    FUndoLimit = std::max(0, limit);
+    document()->setUndoRedoEnabled(FUndoLimit > 0);
+    return FUndoLimit;
+}
+
+bool TRichEditControl::SetTextMode(WPARAM mode)
+{
+    // The mode can only change while the control is empty, as the formats would not survive it.
+    if (TextLength() != 0)
+        return false;
+    WPARAM kind = mode & (TM_PLAINTEXT | TM_RICHTEXT);
+    WPARAM undo = mode & (TM_SINGLELEVELUNDO | TM_MULTILEVELUNDO);
+    if (!kind)
+        kind = FTextMode & (TM_PLAINTEXT | TM_RICHTEXT);
+    if (!undo)
+        undo = FTextMode & (TM_SINGLELEVELUNDO | TM_MULTILEVELUNDO);
+    FTextMode = kind | undo;
+    if (undo & TM_SINGLELEVELUNDO)
+        SetUndoLimit(std::min(FUndoLimit, 1));
+    setAcceptRichText(!IsPlainTextMode());
+    return true;
+}
+
+void TRichEditControl::SetAutoUrlDetect(bool on)
+{
+    FAutoUrlDetect = on;
+    if (on && !FLinks)
+        FLinks = std::make_unique<TLinkHighlighter>(document());
+    else if (!on && FLinks)
+        FLinks.reset();
+    setMouseTracking(on);
+}
+
+DWORD TRichEditControl::SetOptions(WPARAM operation, DWORD options)
+{
+    switch (operation) {
+    case ECOOP_SET:
+        FOptions = options;
+        break;
+    case ECOOP_OR:
+        FOptions |= options;
+        break;
+    case ECOOP_AND:
+        FOptions &= options;
+        break;
+    case ECOOP_XOR:
+        FOptions ^= options;
+        break;
+    default:
+        return FOptions;
+    }
+    setReadOnly(FOptions & ECO_READONLY);
+    SetHideSelection(!(FOptions & ECO_NOHIDESEL));
+    return FOptions;
+}
+
+COLORREF TRichEditControl::SetBackgroundColor(bool useSystem, COLORREF color)
+{
+    QPalette colours = palette();
+    const COLORREF previous = ColorRefFromQColor(colours.color(QPalette::Base));
+    colours.setColor(QPalette::Base, useSystem ? QColorFromColorRef(clWindow) : QColorFromColorRef(color));
+    setPalette(colours);
+    return previous;
+}
+
+void TRichEditControl::SetHideSelection(bool hide)
+{
+    FHideSelection = hide;
+    if (hide)
+        FOptions &= ~ECO_NOHIDESEL;
+    else
+        FOptions |= ECO_NOHIDESEL;
+    UpdateSelectionPalette();
+}
+
+void TRichEditControl::UpdateSelectionPalette()
+{
+    QPalette colours = palette();
+    const QColor active = colours.color(QPalette::Active, QPalette::Highlight);
+    const QColor activeText = colours.color(QPalette::Active, QPalette::HighlightedText);
+    colours.setColor(QPalette::Inactive, QPalette::Highlight, FHideSelection ? QColor(Qt::transparent) : active);
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+        FHideSelection ? colours.color(QPalette::Active, QPalette::Text) : activeText);
+    setPalette(colours);
+}
+
+// ---- protected text ----
+
+bool TRichEditControl::TouchesProtected(LONG start, LONG end) const
+{
+    const QTextDocument* doc = document();
+    if (start == end) {
+        // An insertion is inside protected text only when both neighbours are protected.
+        if (start <= 0 || start >= TextLength())
+            return false;
+        QTextCursor before(const_cast<QTextDocument*>(doc));
+        before.setPosition(start);
+        QTextCursor after(const_cast<QTextDocument*>(doc));
+        after.setPosition(start + 1);
+        return before.charFormat().boolProperty(Protected) && after.charFormat().boolProperty(Protected);
+    }
+    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end; block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() >= end)
+                break;
+            if (fragment.position() + fragment.length() > start && fragment.charFormat().boolProperty(Protected))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool TRichEditControl::MayEdit(LONG start, LONG end, UINT message) const
+{
+    if (!TouchesProtected(start, end))
+        return true;
+    if (!FListener || !(FEventMask & ENM_PROTECTED))
+        return false;
+    ENPROTECTED request;
+    request.msg = message;
+    request.chrg = { start, end };
+    return const_cast<TRichEditControl*>(this)->Notify(EN_PROTECTED, request.nmhdr) != 0;
+}
+
+bool TRichEditControl::MayEditSelection(UINT message) const
+{
+    const CHARRANGE range = Selection();
+    return MayEdit(range.cpMin, range.cpMax, message);
+}
+
+// ---- editing commands ----
+
+bool TRichEditControl::CanPaste() const
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return !isReadOnly() && data && canInsertFromMimeData(data);
+}
+
+void TRichEditControl::Cut()
+{
+    if (textCursor().hasSelection() && MayEditSelection(WM_CUT))
+        cut();
+}
+
+void TRichEditControl::Copy() const
+{
+    const_cast<TRichEditControl*>(this)->copy();
+}
+
+void TRichEditControl::Paste()
+{
+    if (MayEditSelection(WM_PASTE))
+        paste();
+}
+
+void TRichEditControl::Clear()
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection() && MayEditSelection(WM_CLEAR)) {
+        cursor.removeSelectedText();
+        setTextCursor(cursor);
+    }
+}
+
+QMimeData* TRichEditControl::createMimeDataFromSelection() const
+{
+    auto* data = new QMimeData;
+    const QTextCursor cursor = textCursor();
+    QString text = TextRange(cursor.selectionStart(), cursor.selectionEnd());
+    text.remove(ObjectCharacter);
+    text.replace(u'\r', u'\n').replace(u'\v', u'\n');
+    data->setText(text);
+    if (!IsPlainTextMode()) {
+        TRtfWriteOptions options;
+        options.defaultFormat = FDefaultFormat;
+        const QByteArray rtf = TRtfWriter::Write(*document(), cursor.selectionStart(), cursor.selectionEnd(), options);
+        data->setData(RtfMime, rtf);
+        data->setData(RtfMimeAlternative, rtf);
+    }
+    data->setData(OwnerMime, QByteArray::number(quintptr(this)));
+    return data;
+}
+
+bool TRichEditControl::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasText() || source->hasFormat(RtfMime) || source->hasFormat(RtfMimeAlternative);
+}
+
+void TRichEditControl::insertFromMimeData(const QMimeData* source)
+{
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    QByteArray rtf = source->data(RtfMime);
+    if (rtf.isEmpty())
+        rtf = source->data(RtfMimeAlternative);
+    bool done = false;
+    if (!IsPlainTextMode() && !rtf.isEmpty() && rtf.trimmed().startsWith("{\\rtf")) {
+        try {
+            ReadInto(cursor, SF_RTF, rtf);
+            done = true;
+        } catch (const std::exception&) {
+            done = false;
+        }
+    }
+    if (!done && source->hasText())
+        InsertWithinLimit(cursor, DocumentTextFromControlText(source->text()));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+// ---- keyboard and mouse ----
+
+void TRichEditControl::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (event->key() == Qt::Key_L && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        StepNumbering();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Insert && modifiers == Qt::NoModifier) {
+        setOverwriteMode(!overwriteMode());
+        event->accept();
+        return;
+    }
+    if (event == QKeySequence::Copy) {
+        Copy();
+        event->accept();
+        return;
+    }
+    if (isReadOnly()) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    const QTextCursor cursor = textCursor();
+    const LONG position = cursor.position();
+    LONG start = cursor.selectionStart();
+    LONG end = cursor.selectionEnd();
+    UINT message = WM_KEYDOWN;
+    bool edits = true;
+    QString inserted;
+    if (event == QKeySequence::Cut) {
+        message = WM_CUT;
+    } else if (event == QKeySequence::Paste) {
+        message = WM_PASTE;
+    } else if (event == QKeySequence::Undo || event == QKeySequence::Redo) {
+        edits = false;
+    } else if (event->key() == Qt::Key_Backspace && !cursor.hasSelection()) {
+        start = std::max<LONG>(0, position - 1);
+    } else if (event->key() == Qt::Key_Delete && !cursor.hasSelection()) {
+        end = std::min<LONG>(TextLength(), position + 1);
+    } else if (event == QKeySequence::DeleteStartOfWord && !cursor.hasSelection()) {
+        QTextCursor word = cursor;
+        word.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
+        start = word.selectionStart();
+    } else if (event == QKeySequence::DeleteEndOfWord && !cursor.hasSelection()) {
+        QTextCursor word = cursor;
+        word.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+        end = word.selectionEnd();
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        inserted = QStringLiteral("\r");
+    } else if (!event->text().isEmpty() && (event->text().at(0).isPrint() || event->text() == u"\t")
+        && !(modifiers & Qt::ControlModifier)) {
+        inserted = event->text();
+        if (overwriteMode() && !cursor.hasSelection() && position < TextLength())
+            end = position + 1;
+    } else {
+        edits = false;
+    }
+    if (edits) {
+        if (!MayEdit(start, end, message)) {
+            event->accept();
+            return;
+        }
+        if (!inserted.isEmpty() && TextLength() - (end - start) + inserted.size() > FTextLimit) {
+            QApplication::beep();
+            event->accept();
+            return;
+        }
+    }
+    if (message == WM_CUT) {
+        cut();
+        event->accept();
+        return;
+    }
+    if (message == WM_PASTE) {
+        paste();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void TRichEditControl::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty() && !MayEditSelection(WM_CHAR)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::inputMethodEvent(event);
+}
+
+CHARRANGE TRichEditControl::LinkAt(LONG position) const
+{
+    if (position < 0 || position >= TextLength())
+        return { -1, -1 };
+    const QTextBlock block = document()->findBlock(position);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (position < fragment.position() || position >= fragment.position() + fragment.length())
+            continue;
+        const QString href = fragment.charFormat().anchorHref();
+        if (href.isEmpty())
+            break;
+        // A field result may be split into several runs of different formats with one target.
+        LONG start = fragment.position();
+        LONG end = fragment.position() + fragment.length();
+        for (auto back = block.begin(); !back.atEnd(); ++back) {
+            const QTextFragment other = back.fragment();
+            if (other.charFormat().anchorHref() != href)
+                continue;
+            if (other.position() + other.length() == start)
+                start = other.position();
+        }
+        for (auto forward = it; !forward.atEnd(); ++forward) {
+            const QTextFragment other = forward.fragment();
+            if (other.position() == end && other.charFormat().anchorHref() == href)
+                end = other.position() + other.length();
+        }
+        return { start, end };
+    }
+    if (FAutoUrlDetect) {
+        const int offset = position - block.position();
+        for (const auto& span : FindLinks(block.text())) {
+            if (offset >= span.start && offset < span.start + span.length)
+                return { LONG(block.position() + span.start), LONG(block.position() + span.start + span.length) };
+        }
+    }
+    return { -1, -1 };
+}
+
+bool TRichEditControl::SendLinkNotification(QMouseEvent* event, UINT message)
+{
+    const QPointF point = event->position() + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int position = document()->documentLayout()->hitTest(point, Qt::ExactHit);
+    const CHARRANGE link = position < 0 ? CHARRANGE { -1, -1 } : LinkAt(position);
+    if (message == WM_SETCURSOR)
+        viewport()->setCursor(link.cpMin >= 0 ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    if (link.cpMin < 0 || !(FEventMask & ENM_LINK))
+        return false;
+    ENLINK notice;
+    notice.msg = message;
+    notice.wParam = 0;
+    notice.lParam = MAKELPARAM(WORD(event->position().x()), WORD(event->position().y()));
+    notice.chrg = link;
+    return Notify(EN_LINK, notice.nmhdr) != 0;
+}
+
+void TRichEditControl::mousePressEvent(QMouseEvent* event)
+{
+    const UINT message = event->button() == Qt::LeftButton ? WM_LBUTTONDOWN
+        : event->button() == Qt::RightButton              ? WM_RBUTTONDOWN
+                                                          : 0;
+    if (message && SendLinkNotification(event, message)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::mousePressEvent(event);
+}
+
+void TRichEditControl::mouseReleaseEvent(QMouseEvent* event)
+{
+    const UINT message = event->button() == Qt::LeftButton ? WM_LBUTTONUP
+        : event->button() == Qt::RightButton              ? WM_RBUTTONUP
+                                                          : 0;
+    if (message && SendLinkNotification(event, message)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::mouseReleaseEvent(event);
+}
+
+void TRichEditControl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (SendLinkNotification(event, event->buttons() ? WM_MOUSEMOVE : WM_SETCURSOR)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::mouseMoveEvent(event);
+}
+
+void TRichEditControl::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The control has no menu of its own; its owner shows one if it wants to.
+    event->ignore();
+}
+
+void TRichEditControl::focusOutEvent(QFocusEvent* event)
+{
+    QTextEdit::focusOutEvent(event);
+    UpdateSelectionPalette();
+}
+
+void TRichEditControl::focusInEvent(QFocusEvent* event)
+{
+    QTextEdit::focusInEvent(event);
+    UpdateSelectionPalette();
+}
+
+void TRichEditControl::dropEvent(QDropEvent* event)
+{
+    const QTextCursor target = cursorForPosition(event->position().toPoint());
+    if (!MayEdit(target.position(), target.position(), WM_PASTE)) {
+        event->ignore();
+        return;
+    }
+    QTextEdit::dropEvent(event);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The document model behind the rich edit control, shared by the control, its RTF reader and writer
+// and (later) its page layout.
+//
+// Text: one QTextDocument. A paragraph is a block; the control's CR between paragraphs is the block
+// separator. A line break inside a paragraph (\line, the control's VT) is U+2028. An embedded object is
+// one U+FFFC with an object format. Tables are flattened: one paragraph per row, cells separated by tabs.
+// A page break (\page) sets PageBreak_AlwaysBefore on the paragraph that follows it.
+//
+// Formats: the twips properties below are the truth that the control's records read and write; the
+// Qt properties (point size, margins in pixels, alignment, list) are derived from them for display.
+// A colour is automatic when the foreground brush is absent or Qt::NoBrush; the same for the background.
+#include "WinTypes.h"
+
+#include <QColor>
+#include <QTextFormat>
+
+class QTextBlockFormat;
+class QTextCharFormat;
+
+namespace RichText {
+
+enum Property : int {
+    // Characters.
+    Charset = QTextFormat::UserProperty + 1, // int, the character-set byte (absent: DEFAULT_CHARSET)
+    PitchAndFamily, // int, the platform's pitch-and-family byte
+    Protected, // bool
+    UnderlineType, // int, CFU_* (absent: from the Qt underline)
+    OffsetTwips, // int, raised (positive) or lowered baseline, \up and \dn
+    // Paragraphs, all lengths in twips.
+    StartIndent, // int, first line from the left margin
+    Offset, // int, following lines relative to the first
+    RightIndent, // int
+    SpaceBefore, // int
+    SpaceAfter, // int
+    LineSpacing, // int, dyLineSpacing
+    LineSpacingRule, // int, 0..5
+    Numbering, // int, 0 none, PFN_*
+    NumberingStyle, // int, PFNS_*
+    NumberingStart, // int
+    NumberingTab, // int, twips
+    TabStops, // QList<int>, twips
+    // Objects (U+FFFC characters).
+    ObjectData = QTextFormat::UserProperty + 64, // QByteArray, the picture's bytes
+    ObjectKind, // int, TObjectKind
+    ObjectWidthTwips, // int, natural size
+    ObjectHeightTwips, // int
+};
+
+enum class TObjectKind : int { Unknown = 0, Emf = 1, Png = 2, Jpeg = 3, Bitmap = 4, Wmf = 5 };
+
+// Object type registered with the document layout for embedded objects.
+constexpr int ObjectTextFormat = QTextFormat::UserObject + 1;
+
+constexpr QChar ParagraphBreak = QChar(0x2029);
+constexpr QChar LineBreak = QChar(0x2028);
+constexpr QChar ObjectCharacter = QChar(0xFFFC);
+
+// Pixels per inch of the document's own layout (the screen view); layout for devices uses twips.
+constexpr int DisplayDpi = 96;
+
+inline double PixelsFromTwips(int twips) { return twips * double(DisplayDpi) / 1440.0; }
+
+// Recomputes the Qt display properties of a paragraph format from its twips properties.
+void ApplyDisplayProperties(QTextBlockFormat& format);
+
+// Resolves a colour value (RGB, system colour or default) to a Qt colour; default and system colours
+// take the colour the platform would show for them.
+QColor QColorFromColorRef(COLORREF color);
+COLORREF ColorRefFromQColor(const QColor& color);
+
+// The text of the document as the control counts it: CR between paragraphs, VT for line breaks.
+QString ControlTextFromDocumentText(QString text);
+QString DocumentTextFromControlText(QString text);
+
+} // namespace RichText
