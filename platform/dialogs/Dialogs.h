@@ -1,17 +1,16 @@
 #pragma once
 // Dialogs.h: IDialogs, through which every modal interaction and the find and replace dialogs go,
 // with the records the common dialogs read and fill.
+#include "WinTypes.h"
+
 #include <QCoreApplication>
 #include <QRect>
 #include <QString>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 
 class QDialog;
-
-using COLORREF = std::uint32_t; // 0x00BBGGRR
 
 enum class TModalResult : int {
     mrNone = 0,
@@ -44,24 +43,24 @@ enum class TMsgDlgButtons {
 
 struct TFileDialogOptions {
     bool OverwritePrompt = false; // save: ask before replacing an existing file
-    bool FileMustExist = false;   // open: only an existing file is accepted
-    bool PathMustExist = false;   // the chosen file's folder must exist
+    bool FileMustExist = false; // open: only an existing file is accepted
+    bool PathMustExist = false; // the chosen file's folder must exist
 };
 
 // The state of one file dialog component. Keep it for the life of the window that owns the dialog:
 // FilterIndex and FileName come back with the user's choice and preset the next showing.
 struct TFileDialogData {
-    QString Title;      // empty: "Open" or "Save As"
-    QString Filter;     // "Description|*.a;*.b|Description|*.c"
+    QString Title {}; // empty: "Open" or "Save As"
+    QString Filter {}; // "Description|*.a;*.b|Description|*.c"
     int FilterIndex = 1; // 1-based
-    QString DefaultExt; // without the dot; added when the user types no extension
-    QString InitialDir;
-    QString FileName; // in: proposed name; out: the full path chosen
-    TFileDialogOptions Options;
+    QString DefaultExt {}; // without the dot; added when the user types no extension
+    QString InitialDir {};
+    QString FileName {}; // in: proposed name; out: the full path chosen
+    TFileDialogOptions Options {};
 };
 
 struct TFontDialogData {
-    QString Name;
+    QString Name {};
     int Size = 12; // points
     bool Bold = false;
     bool Italic = false;
@@ -80,7 +79,7 @@ enum class TPrintRange {
 };
 
 struct TPrintDialogData {
-    QString PrinterName; // empty: the system's default printer
+    QString PrinterName {}; // empty: the system's default printer
     int Copies = 1;
     bool Collate = false;
     TPrintRange PrintRange = TPrintRange::prAllPages;
@@ -92,7 +91,7 @@ struct TPrintDialogData {
     bool AllowPageNums = false;
     bool AllowPrintToFile = false;
     bool PrintToFile = false;
-    QString OutputFileName; // set when printing to a file
+    QString OutputFileName {}; // set when printing to a file
 };
 
 struct TFindOptions {
@@ -133,8 +132,8 @@ public:
     /// Moves the frame's top left corner to the screen point.
     virtual void Move(int x, int y) = 0;
 
-    TFindDialogEvent OnFind;       // "Find Next"
-    TFindDialogEvent OnReplace;    // "Replace"
+    TFindDialogEvent OnFind; // "Find Next"
+    TFindDialogEvent OnReplace; // "Replace"
     TFindDialogEvent OnReplaceAll; // "Replace All"
     TFindDialogEvent OnClose;
 };
@@ -144,8 +143,8 @@ public:
     virtual ~IDialogs() = default;
 
     /// A message box; returns the button pressed, or the box's cancel answer when it is dismissed.
-    virtual TModalResult MessageDlg(const QString& caption, const QString& text, TMsgDlgType type,
-        TMsgDlgButtons buttons)
+    virtual TModalResult MessageDlg(
+        const QString& caption, const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
         = 0;
     [[nodiscard]] virtual bool OpenFile(TFileDialogData& dialog) = 0;
     [[nodiscard]] virtual bool SaveFile(TFileDialogData& dialog) = 0;

@@ -34,8 +34,8 @@ QString DescriptionWithoutPatterns(const QString& description, const QStringList
 
 bool IsPlainExtension(QStringView extension)
 {
-    return !extension.isEmpty() && !extension.contains(u'*') && !extension.contains(u'?')
-        && !extension.contains(u'[') && !extension.contains(u'.');
+    return !extension.isEmpty() && !extension.contains(u'*') && !extension.contains(u'?') && !extension.contains(u'[')
+        && !extension.contains(u'.');
 }
 
 }

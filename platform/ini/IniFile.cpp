@@ -17,9 +17,38 @@ const QByteArray Utf8ByteOrderMark("\xEF\xBB\xBF");
 // Code points of Windows-1252 bytes 0x80..0x9F; the five unassigned bytes map to themselves, as the
 // platform's own conversion does.
 constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D,
-    0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A,
-    0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC,
+    0x0081,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0x008D,
+    0x017D,
+    0x008F,
+    0x0090,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0x009D,
+    0x017E,
+    0x0178,
 };
 
 QString StringFromCp1252(const QByteArray& bytes)
@@ -41,8 +70,6 @@ QString OneLine(const QString& text)
     line.replace(u'\n', u' ');
     return line;
 }
-
-bool IsBlank(const QString& line) { return line.trimmed().isEmpty(); }
 
 int DigitValue(QChar c)
 {
@@ -156,6 +183,8 @@ void TIniFile::Parse(const QString& text)
     }
 }
 
+bool TIniFile::IsBlank(const TEntry& entry) { return !entry.IsKey && entry.Text.trimmed().isEmpty(); }
+
 const TIniFile::TSection* TIniFile::FindSection(const QString& section) const
 {
     for (std::size_t i = 1; i < FSections.size(); ++i) {
@@ -200,7 +229,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     if (!target) {
         TSection& last = FSections.back();
         const bool hasContent = FSections.size() > 1 || !last.Entries.empty();
-        if (hasContent && (last.Entries.empty() || !IsBlank(last.Entries.back().Text)))
+        if (hasContent && (last.Entries.empty() || !IsBlank(last.Entries.back())))
             last.Entries.push_back(TEntry { false, {}, {}, QStringLiteral("") });
         FSections.push_back(TSection { sectionName, {}, {} });
         target = &FSections.back();
@@ -220,7 +249,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     }
     if (position == entries.begin()) {
         for (auto it = entries.begin(); it != entries.end(); ++it) {
-            if (!IsBlank(it->Text))
+            if (!IsBlank(*it))
                 position = it + 1;
         }
     }
@@ -289,9 +318,8 @@ void TIniFile::EraseSection(const QString& section)
 void TIniFile::DeleteKey(const QString& section, const QString& key)
 {
     if (TSection* found = FindSection(section)) {
-        std::erase_if(found->Entries, [&key](const TEntry& entry) {
-            return entry.IsKey && entry.Key.compare(key, Qt::CaseInsensitive) == 0;
-        });
+        std::erase_if(found->Entries,
+            [&key](const TEntry& entry) { return entry.IsKey && entry.Key.compare(key, Qt::CaseInsensitive) == 0; });
     }
 }
 
@@ -315,6 +343,7 @@ void TIniFile::UpdateFile()
     QSaveFile file(FFileName);
     if (!file.open(QIODevice::WriteOnly))
         throw EFCreateError(FFileName);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // commit() can miss a failure of the final buffered write (a full disk), so flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw EFCreateError(FFileName);
 }

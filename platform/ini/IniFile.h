@@ -46,12 +46,12 @@ public:
 private:
     struct TEntry {
         bool IsKey = false;
-        QString Key;   // trimmed, as written
+        QString Key; // trimmed, as written
         QString Value; // trimmed, quotes kept
-        QString Text;  // the line as read; null once the entry has changed
+        QString Text; // the line as read; null once the entry has changed
     };
     struct TSection {
-        QString Name;   // trimmed; the lines before the first section have no header
+        QString Name; // trimmed; the lines before the first section have no header
         QString Header; // the header line as read; null for a new section
         std::vector<TEntry> Entries;
     };
@@ -60,6 +60,7 @@ private:
     const TSection* FindSection(const QString& section) const;
     TSection* FindSection(const QString& section);
     static const TEntry* FindEntry(const TSection& section, const QString& key);
+    static bool IsBlank(const TEntry& entry);
     QString Serialize() const;
 
     QString FFileName;

@@ -271,10 +271,15 @@ QUrl UrlFromLink(const QString& link)
     if (!url.isValid() || url.isRelative())
         return {};
     const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("mailto"))
-        return url.path().isEmpty() ? QUrl() : url;
-    const bool network = scheme == QLatin1String("http") || scheme == QLatin1String("https")
-        || scheme == QLatin1String("ftp");
+    if (scheme == QLatin1String("mailto")) {
+        // Some mail programs attach the local file a link names; a document must not send files.
+        const QString query = url.query(QUrl::FullyDecoded).toLower();
+        if (url.path().isEmpty() || query.contains(QLatin1String("attach")))
+            return {};
+        return url;
+    }
+    const bool network
+        = scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("ftp");
     return network && !url.host().isEmpty() ? url : QUrl();
 }
 

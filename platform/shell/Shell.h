@@ -28,7 +28,8 @@ public:
     /// unless it could not be created.
     virtual QString SettingsFolder(const QString& programName) const = 0;
     /// Opens an http, https, ftp, mailto or "www." link in the user's browser or mail program.
-    /// Anything else, local files above all, is refused with false.
+    /// Anything else, local files above all, is refused with false, and so is a mailto link that
+    /// asks for an attachment.
     [[nodiscard]] virtual bool OpenLink(const QString& link) = 0;
     /// Starts an executable with no arguments and does not wait for it.
     [[nodiscard]] virtual bool StartProgram(const QString& path) = 0;
@@ -52,6 +53,7 @@ public:
     /// Hands a vetted link to the desktop; QDesktopServices by default.
     using TLinkOpener = std::function<bool(const QUrl& url)>;
 
+    /// Make it after the application object, whose key presses it watches.
     explicit TShell(TLinkOpener opener = {});
     ~TShell() override;
     TShell(const TShell&) = delete;
