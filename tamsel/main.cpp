@@ -1,10 +1,10 @@
-// Tamsel's program start. Until the main window exists it shows the rich edit control in a plain
-// window, and converts documents headless with --convert.
+// Tamsel's program start. Until the main window exists it shows the editor in a plain window, and
+// converts documents headless with --convert.
+#include "Application.h"
 #include "Errors.h"
-#include "RichEditControl.h"
+#include "QtDialogs.h"
+#include "RtRichEd.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QSaveFile>
@@ -14,60 +14,43 @@
 
 namespace {
 
-WPARAM FormatForFile(const QString& path)
+void SetUpEditor(TRtRichEdit& editor)
 {
-    const QString extension = QFileInfo(path).suffix();
-    if (extension == QLatin1String("txt"))
-        return SF_TEXT;
-    return SF_RTF;
+    editor.SetHideSelection(false);
+    editor.SetHideScrollBars(false);
+    editor.SetScrollBars(TScrollStyle::ssVertical);
+    editor.SetWantTabs(true);
+    editor.SetStreamMode({ TRichStreamMode::smUnicode });
+    editor.Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
 }
 
-void SetUpControl(TRichEditControl& control)
+// The extension decides: .txt is plain text, .rtf rich text, anything else (.doc) rich text that is
+// read as plain text when it is not RTF.
+void LoadDocument(TRtRichEdit& editor, const QString& path)
 {
-    control.SetEventMask(ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED | ENM_LINK);
-    control.SetTextLimit(0xFFFFFF);
-    control.SetAutoUrlDetect(true);
-    control.SetUndoLimit(100);
-    CHARFORMAT2 font;
-    font.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_COLOR;
-    std::strcpy(font.szFaceName, "Arial");
-    font.yHeight = 240;
-    font.bCharSet = ANSI_CHARSET;
-    font.dwEffects = CFE_AUTOCOLOR;
-    (void)control.SetCharFormat(SCF_DEFAULT, font);
+    editor.SetPlainText(QFileInfo(path).suffix() == QLatin1String("txt"));
+    editor.Lines()->LoadFromFile(path);
 }
 
-// Loads a document the way its extension says; a ".doc" that is not RTF is read as plain text.
-void LoadDocument(TRichEditControl& control, const QString& path)
+void SaveDocument(TRtRichEdit& editor, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(path);
-    const QByteArray bytes = file.readAll();
-    const WPARAM format = FormatForFile(path);
-    if (control.LoadBytes(format, bytes))
-        return;
-    if (!control.LoadBytes(format == SF_RTF ? SF_TEXT : SF_RTF, bytes))
-        throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
-}
-
-void SaveDocument(TRichEditControl& control, const QString& path)
-{
-    const QByteArray bytes = control.SaveBytes(FormatForFile(path));
+    editor.SetStreamFormat(QFileInfo(path).suffix() == QLatin1String("txt") ? TRichStreamFormat::sfPlainText
+                                                                            : TRichStreamFormat::sfRichText);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw EFCreateError(path);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    editor.Lines()->SaveToStream(file);
+    if (!file.commit())
         throw EFCreateError(path);
 }
 
 int Convert(const QString& source, const QString& target)
 {
     try {
-        TRichEditControl control;
-        SetUpControl(control);
-        LoadDocument(control, source);
-        SaveDocument(control, target);
+        TRtRichEdit editor;
+        SetUpEditor(editor);
+        LoadDocument(editor, source);
+        SaveDocument(editor, target);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageOf(error)));
@@ -82,7 +65,8 @@ int main(int argc, char* argv[])
     const bool converting = argc >= 2 && std::strcmp(argv[1], "--convert") == 0;
     if (converting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    TQtDialogs dialogs;
+    TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName(QStringLiteral("Tamsel Express"));
     if (converting) {
         if (argc != 4) {
@@ -93,20 +77,20 @@ int main(int argc, char* argv[])
     }
 
     QMainWindow window;
-    auto* control = new TRichEditControl(&window);
-    SetUpControl(*control);
-    window.setCentralWidget(control);
+    auto* editor = new TRtRichEdit(&window);
+    editor->SetDialogs(&dialogs);
+    SetUpEditor(*editor);
+    window.setCentralWidget(editor);
     window.resize(900, 700);
-    if (argc >= 2 && QFileInfo::exists(QString::fromLocal8Bit(argv[1]))) {
-        const QString path = QString::fromLocal8Bit(argv[1]);
+    window.setWindowTitle(QStringLiteral("Untitled Document - Tamsel Express"));
+    const QString path = argc >= 2 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (!path.isEmpty() && QFileInfo(path).isFile()) {
         try {
-            LoadDocument(*control, path);
+            LoadDocument(*editor, path);
             window.setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Tamsel Express"));
         } catch (const std::exception& error) {
-            std::fprintf(stderr, "%s\n", qPrintable(MessageOf(error)));
+            dialogs.ShowError(QApplication::applicationName(), WithFullStop(MessageOf(error)));
         }
-    } else {
-        window.setWindowTitle(QStringLiteral("Untitled Document - Tamsel Express"));
     }
     window.show();
     return application.exec();

@@ -1,6 +1,9 @@
 #include "RichEditControl.h"
 
+#include "DeviceContext.h"
+#include "FormatLayout.h"
 #include "LinkDetector.h"
+#include "PictureObject.h"
 #include "RichTextFormat.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -12,6 +15,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -29,6 +33,20 @@ namespace {
 constexpr auto RtfMime = "text/rtf";
 constexpr auto RtfMimeAlternative = "application/rtf";
 constexpr auto OwnerMime = "application/x-tamsel-richedit-owner";
+constexpr auto EmfMime = "image/x-emf";
+// Enhanced metafiles as other programs on this platform put them on the clipboard.
+constexpr const char* EmfMimeAlternatives[] = { "image/emf", "application/x-openoffice-emf;windows_formatname=\"Image EMF\"" };
+
+QByteArray EmfFrom(const QMimeData& source)
+{
+    if (source.hasFormat(EmfMime))
+        return source.data(EmfMime);
+    for (const char* name : EmfMimeAlternatives) {
+        if (source.hasFormat(QString::fromLatin1(name)))
+            return source.data(QString::fromLatin1(name));
+    }
+    return {};
+}
 
 // Bytes a stream may bring in before the transfer is refused, whatever the text limit.
 constexpr qint64 MaxStreamBytes = qint64(1) << 30;
@@ -442,6 +460,7 @@ TRichEditControl::TRichEditControl(QWidget* parent)
     setUndoRedoEnabled(true);
     document()->setUndoRedoEnabled(true);
     connect(document(), &QTextDocument::contentsChanged, this, &TRichEditControl::NotifyChange);
+    connect(document(), &QTextDocument::contentsChange, this, [this] { ++FContentRevision; });
     connect(this, &QTextEdit::cursorPositionChanged, this, &TRichEditControl::NotifySelectionChange);
     connect(this, &QTextEdit::selectionChanged, this, &TRichEditControl::NotifySelectionChange);
     connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this](const QSizeF& size) {
@@ -451,6 +470,7 @@ TRichEditControl::TRichEditControl(QWidget* parent)
         request.rc = { 0, 0, LONG(width()), LONG(std::ceil(size.height())) };
         Notify(EN_REQUESTRESIZE, request.nmhdr);
     });
+    TPictureObjectHandler::RegisterWith(*document());
     FDefaultFormat.setFontPointSize(10);
     FDefaultFormat.setProperty(Charset, int(DEFAULT_CHARSET));
     ApplyDefaultFont();
@@ -459,6 +479,11 @@ TRichEditControl::TRichEditControl(QWidget* parent)
 
 TRichEditControl::~TRichEditControl()
 {
+    // Tearing the view down moves the cursor and empties the document; nobody is told of that.
+    disconnect(document(), nullptr, this, nullptr);
+    disconnect(document()->documentLayout(), nullptr, this, nullptr);
+    disconnect(this, nullptr, this, nullptr);
+    ++FNotifySuspended;
     QClipboard* clipboard = QApplication::clipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
     if (data && data->data(OwnerMime) == QByteArray::number(quintptr(this))) {
@@ -467,6 +492,7 @@ TRichEditControl::~TRichEditControl()
         if (Notify(EN_SAVECLIPBOARD, save.nmhdr) != 0)
             clipboard->clear();
     }
+    FListener = nullptr;
 }
 
 DWORD TRichEditControl::SetEventMask(DWORD mask)
@@ -1137,6 +1163,76 @@ LONG TRichEditControl::StreamOut(WPARAM format, EDITSTREAM& stream)
     return LONG(bytes.size());
 }
 
+// ---- layout for devices ----
+
+LONG TRichEditControl::FormatRange(FORMATRANGE& range, bool render)
+{
+    TDeviceContext* target = range.hdcTarget ? range.hdcTarget : range.hdc;
+    if (!target)
+        return 0;
+    const int dpiX = target->GetDeviceCaps(LOGPIXELSX);
+    const int dpiY = target->GetDeviceCaps(LOGPIXELSY);
+    if (dpiX <= 0 || dpiY <= 0 || range.rc.right <= range.rc.left)
+        return 0;
+    const TFormatKey key { dpiX, dpiY, range.rc.right - range.rc.left, bool(FTypography & TO_ADVANCEDTYPOGRAPHY),
+        FAutoUrlDetect };
+    if (!FFormat || !(FFormat->Key() == key) || FFormat->SourceRevision() != FContentRevision)
+        FFormat = std::make_unique<TFormatLayout>(*document(), key, FContentRevision);
+
+    const LONG length = TextLength();
+    const LONG start = std::clamp<LONG>(range.chrg.cpMin, 0, length);
+    const LONG end = (range.chrg.cpMax < 0 || range.chrg.cpMax > length) ? length : std::max(start, range.chrg.cpMax);
+    const double height = std::max(0, range.rc.bottom - range.rc.top) * double(dpiY) / 1440.0;
+    const TFormatSlice slice = FFormat->Measure(start, end, height);
+    range.rc.bottom = range.rc.top + LONG(std::nearbyint(slice.height * 1440.0 / dpiY));
+
+    if (render && range.hdc && range.hdc->Painter()) {
+        QPainter& painter = *range.hdc->Painter();
+        const double scaleX = range.hdc->GetDeviceCaps(LOGPIXELSX) / 1440.0;
+        const double scaleY = range.hdc->GetDeviceCaps(LOGPIXELSY) / 1440.0;
+        painter.save();
+        // Twips become the render device's logical units through its own resolution, so a caller's
+        // mapping mode scales the page as a whole.
+        painter.translate(range.rc.left * scaleX, range.rc.top * scaleY);
+        painter.scale(scaleX * 1440.0 / dpiX, scaleY * 1440.0 / dpiY);
+        FFormat->Draw(painter, slice);
+        painter.restore();
+    }
+    return slice.next;
+}
+
+void TRichEditControl::ClearFormatCache()
+{
+    FFormat.reset();
+}
+
+bool TRichEditControl::SetZoom(int numerator, int denominator)
+{
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    if (FZoomNumerator == 0)
+        FViewDevice = layout->paintDevice();
+    if (numerator == 0 && denominator == 0) {
+        FZoomNumerator = FZoomDenominator = 0;
+        layout->setPaintDevice(FViewDevice);
+        document()->markContentsDirty(0, document()->characterCount());
+        return true;
+    }
+    if (numerator <= 0 || denominator <= 0 || numerator > 64 * denominator || denominator > 64 * numerator)
+        return false;
+    FZoomNumerator = numerator;
+    FZoomDenominator = denominator;
+    // The view lays its text out for a finer or coarser screen, so zoomed text is drawn at its real
+    // size rather than scaled as a picture.
+    FZoomDevice = QImage(1, 1, QImage::Format_RGB32);
+    const double dpi = DisplayDpi * double(numerator) / denominator;
+    FZoomDevice.setDotsPerMeterX(int(std::nearbyint(dpi / 0.0254)));
+    FZoomDevice.setDotsPerMeterY(int(std::nearbyint(dpi / 0.0254)));
+    layout->setPaintDevice(&FZoomDevice);
+    document()->markContentsDirty(0, document()->characterCount());
+    viewport()->update();
+    return true;
+}
+
 // ---- options ----
 
 void TRichEditControl::SetTextLimit(LONG limit)
@@ -1311,6 +1407,20 @@ void TRichEditControl::Clear()
     }
 }
 
+bool TRichEditControl::InsertPicture(const TPicture& picture)
+{
+    if (!picture.IsValid() || IsPlainTextMode() || !MayEditSelection(WM_PASTE))
+        return false;
+    QTextCursor cursor = textCursor();
+    if (TextLength() - (cursor.selectionEnd() - cursor.selectionStart()) >= FTextLimit)
+        return false;
+    cursor.beginEditBlock();
+    cursor.insertText(QString(ObjectCharacter), FormatForPicture(picture, cursor.charFormat()));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    return true;
+}
+
 QMimeData* TRichEditControl::createMimeDataFromSelection() const
 {
     auto* data = new QMimeData;
@@ -1326,13 +1436,31 @@ QMimeData* TRichEditControl::createMimeDataFromSelection() const
         data->setData(RtfMime, rtf);
         data->setData(RtfMimeAlternative, rtf);
     }
+    if (cursor.selectionEnd() - cursor.selectionStart() == 1) {
+        // A lone picture also goes as a picture, for programs that take no rich text.
+        QTextCursor object(document());
+        object.setPosition(cursor.selectionStart() + 1);
+        const TPicture picture = PictureFromFormat(object.charFormat());
+        if (picture.IsValid()) {
+            const QSize pixels(std::max(1, int(picture.sizeTwips.width() * DisplayDpi / 1440)),
+                std::max(1, int(picture.sizeTwips.height() * DisplayDpi / 1440)));
+            data->setImageData(ImageFromPicture(picture, pixels));
+            if (picture.kind == TObjectKind::Emf)
+                data->setData(EmfMime, picture.data);
+        }
+    }
     data->setData(OwnerMime, QByteArray::number(quintptr(this)));
     return data;
 }
 
 bool TRichEditControl::canInsertFromMimeData(const QMimeData* source) const
 {
-    return source->hasText() || source->hasFormat(RtfMime) || source->hasFormat(RtfMimeAlternative);
+    if (source->hasText())
+        return true;
+    if (IsPlainTextMode())
+        return false;
+    return source->hasFormat(RtfMime) || source->hasFormat(RtfMimeAlternative) || source->hasImage()
+        || !EmfFrom(*source).isEmpty();
 }
 
 void TRichEditControl::insertFromMimeData(const QMimeData* source)
@@ -1349,6 +1477,15 @@ void TRichEditControl::insertFromMimeData(const QMimeData* source)
             done = true;
         } catch (const std::exception&) {
             done = false;
+        }
+    }
+    if (!done && !IsPlainTextMode()) {
+        TPicture picture = PictureFromEmf(EmfFrom(*source));
+        if (!picture.IsValid() && source->hasImage())
+            picture = PictureFromImage(qvariant_cast<QImage>(source->imageData()));
+        if (picture.IsValid() && TextLength() - (cursor.selectionEnd() - cursor.selectionStart()) < FTextLimit) {
+            cursor.insertText(QString(ObjectCharacter), FormatForPicture(picture, cursor.charFormat()));
+            done = true;
         }
     }
     if (!done && source->hasText())
@@ -1395,10 +1532,12 @@ void TRichEditControl::keyPressEvent(QKeyEvent* event)
         message = WM_PASTE;
     } else if (event == QKeySequence::Undo || event == QKeySequence::Redo) {
         edits = false;
-    } else if (event->key() == Qt::Key_Backspace && !cursor.hasSelection()) {
-        start = std::max<LONG>(0, position - 1);
-    } else if (event->key() == Qt::Key_Delete && !cursor.hasSelection()) {
-        end = std::min<LONG>(TextLength(), position + 1);
+    } else if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
+        // With a selection the selection goes; without, the character beside the caret.
+        if (!cursor.hasSelection() && event->key() == Qt::Key_Backspace)
+            start = std::max<LONG>(0, position - 1);
+        else if (!cursor.hasSelection())
+            end = std::min<LONG>(TextLength(), position + 1);
     } else if (event == QKeySequence::DeleteStartOfWord && !cursor.hasSelection()) {
         QTextCursor word = cursor;
         word.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);

@@ -2,8 +2,10 @@
 // The rich edit control: a QTextEdit over the document model of RichTextFormat.h, with the typed
 // operations behind the platform's messages and one message adapter, Perform().
 #include "RichEditRecords.h"
+#include "RichTextFormat.h"
 
 #include <QTextCharFormat>
+#include <QImage>
 #include <QTextEdit>
 
 #include <memory>
@@ -11,6 +13,7 @@
 class QIODevice;
 class QTextBlock;
 class TLinkHighlighter;
+class TFormatLayout;
 
 // Receives the control's notifications (EN_CHANGE as a header with that code). The result matters for
 // EN_PROTECTED (non-zero allows the change), EN_LINK (non-zero: the control ignores the mouse message)
@@ -69,6 +72,15 @@ public:
     [[nodiscard]] bool LoadBytes(WPARAM format, const QByteArray& bytes);
     QByteArray SaveBytes(WPARAM format);
 
+    // Lays out [chrg.cpMin, chrg.cpMax) against hdcTarget's resolution into rc (twips) and, when asked,
+    // draws it onto hdc. Returns the first character that did not fit and writes the height used back
+    // into rc.bottom. The layout is kept for the following calls until ClearFormatCache().
+    LONG FormatRange(FORMATRANGE& range, bool render);
+    void ClearFormatCache();
+    // The view's zoom as a fraction; 0/0 is 100 %.
+    [[nodiscard]] bool SetZoom(int numerator, int denominator);
+    std::pair<int, int> Zoom() const { return { FZoomNumerator, FZoomDenominator }; }
+
     // Options.
     LONG TextLimit() const { return FTextLimit; }
     void SetTextLimit(LONG limit);
@@ -94,6 +106,9 @@ public:
     void Clear(); // deletes the selection
     void Undo() { undo(); }
     void Redo() { redo(); }
+
+    // Inserts a picture as one object character in place of the selection (undoable).
+    bool InsertPicture(const RichText::TPicture& picture);
 
     // The link (detected or from a hyperlink field) that covers a position, or {-1, -1}.
     CHARRANGE LinkAt(LONG position) const;
@@ -148,5 +163,11 @@ private:
     CHARRANGE FLastSelection { -1, -1 };
     CHARRANGE FPressedLink { -1, -1 };
     std::unique_ptr<TLinkHighlighter> FLinks;
+    std::unique_ptr<TFormatLayout> FFormat;
+    int FContentRevision = 0;
+    int FZoomNumerator = 0;
+    int FZoomDenominator = 0;
+    QImage FZoomDevice;
+    QPaintDevice* FViewDevice = nullptr; // the view's own, while zoomed
     friend class TSuspendNotifications;
 };

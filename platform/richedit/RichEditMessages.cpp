@@ -200,9 +200,19 @@ LRESULT TRichEditControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         return Find(wParam, range, text, found);
     }
     case EM_FORMATRANGE:
+        if (!lParam) {
+            ClearFormatCache();
+            return 0;
+        }
+        return FormatRange(*RecordFrom<FORMATRANGE>(lParam), wParam != 0);
     case EM_SETZOOM:
+        return SetZoom(int(LPARAM(wParam)), int(lParam)) ? 1 : 0;
     case EM_GETZOOM:
-        return 0;
+        if (wParam)
+            *reinterpret_cast<int*>(wParam) = FZoomNumerator;
+        if (lParam)
+            *reinterpret_cast<int*>(lParam) = FZoomDenominator;
+        return 1;
     case EM_SETTYPOGRAPHYOPTIONS:
         FTypography = (FTypography & ~DWORD(lParam)) | (DWORD(wParam) & DWORD(lParam));
         return 1;

@@ -104,8 +104,8 @@ void TestControlEditing::typingIntoProtectedTextIsRefusedWithoutListener()
 
 void TestControlEditing::protectedTextAsksTheListener()
 {
-    TRichEditControl control;
     TRecordingListener listener;
+    TRichEditControl control;
     SetUp(control, &listener);
     control.SetText(QStringLiteral("free locked free"));
     ProtectRange(control, 5, 11);
@@ -118,13 +118,13 @@ void TestControlEditing::protectedTextAsksTheListener()
 
     listener.allowProtected = true;
     QTest::keyClick(&control, Qt::Key_Delete);
-    QCOMPARE(control.Text(), QStringLiteral("freocked free"));
+    QCOMPARE(control.Text(), QStringLiteral("frecked free"));
 }
 
 void TestControlEditing::insertionBesideProtectedTextIsFree()
 {
-    TRichEditControl control;
     TRecordingListener listener;
+    TRichEditControl control;
     SetUp(control, &listener);
     control.SetText(QStringLiteral("abc def"));
     ProtectRange(control, 0, 3);
@@ -136,8 +136,8 @@ void TestControlEditing::insertionBesideProtectedTextIsFree()
 
 void TestControlEditing::detectedLinksAreReportedOnClicks()
 {
-    TRichEditControl control;
     TRecordingListener listener;
+    TRichEditControl control;
     SetUp(control, &listener);
     control.resize(600, 200);
     control.show();
@@ -346,8 +346,8 @@ void TestControlEditing::pastePrefersRtf()
 
 void TestControlEditing::selectionChangesAreNotifiedOnce()
 {
-    TRichEditControl control;
     TRecordingListener listener;
+    TRichEditControl control;
     SetUp(control, &listener);
     control.SetText(QStringLiteral("some text"));
     listener.codes.clear();

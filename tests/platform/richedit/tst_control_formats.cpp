@@ -2,6 +2,9 @@
 #include "ControlFixture.h"
 
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
 
 class TestControlFormats : public QObject {
     Q_OBJECT

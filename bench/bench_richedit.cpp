@@ -1,0 +1,163 @@
+// The rich edit control on documents of 10 to 1000 pages: RTF in and out through EM_STREAMIN and
+// EM_STREAMOUT, and pagination and page rendering through EM_FORMATRANGE at 600 dpi.
+#include "DeviceContext.h"
+#include "RichEditControl.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+
+#include <cstring>
+
+namespace {
+
+// About 3 KB of RTF per page: mixed runs in three fonts and four colours, and a bulleted list.
+QByteArray GeneratedDocument(int pages)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman\\fcharset0 "
+                     "Times New Roman;}{\\f2\\fmodern\\fcharset0 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;"
+                     "\\red0\\green128\\blue0;\\red0\\green0\\blue255;}\\viewkind4\\uc1\\pard\\f0\\fs24 ";
+    const char* words[] = { "letter", "merge", "document", "paragraph", "caf\\'e9", "printing", "page", "rich", "text" };
+    int word = 0;
+    for (int page = 0; page < pages; ++page) {
+        for (int paragraph = 0; paragraph < 6; ++paragraph) {
+            if (paragraph == 5)
+                rtf += "{\\pntext\\f0\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}\\fi-360\\li720 ";
+            for (int run = 0; run < 12; ++run) {
+                switch (run % 4) {
+                case 0:
+                    rtf += "{\\b ";
+                    break;
+                case 1:
+                    rtf += "{\\i\\cf1 ";
+                    break;
+                case 2:
+                    rtf += "{\\f1\\fs28\\cf2 ";
+                    break;
+                default:
+                    rtf += "{\\f2\\ul\\cf3 ";
+                    break;
+                }
+                for (int i = 0; i < 5; ++i) {
+                    rtf += words[word++ % 9];
+                    rtf += ' ';
+                }
+                rtf += "}";
+            }
+            rtf += paragraph == 5 ? "\\par\\pard " : "\\par ";
+        }
+    }
+    rtf += "}";
+    return rtf;
+}
+
+void SetUp(TRichEditControl& control)
+{
+    CHARFORMAT2 font;
+    font.dwMask = CFM_FACE | CFM_SIZE;
+    std::strcpy(font.szFaceName, "Arial");
+    font.yHeight = 240;
+    (void)control.SetCharFormat(SCF_DEFAULT, font);
+    control.SetAutoUrlDetect(true);
+}
+
+void ReadRtf(benchmark::State& state)
+{
+    const QByteArray rtf = GeneratedDocument(int(state.range(0)));
+    TRichEditControl control;
+    SetUp(control);
+    for (auto _ : state) {
+        if (!control.LoadBytes(SF_RTF, rtf))
+            state.SkipWithError("not read");
+    }
+    state.SetBytesProcessed(state.iterations() * rtf.size());
+}
+
+void WriteRtf(benchmark::State& state)
+{
+    TRichEditControl control;
+    SetUp(control);
+    if (!control.LoadBytes(SF_RTF, GeneratedDocument(int(state.range(0)))))
+        state.SkipWithError("not read");
+    qint64 bytes = 0;
+    for (auto _ : state)
+        bytes += control.SaveBytes(SF_RTF).size();
+    state.SetBytesProcessed(bytes);
+}
+
+QImage Page600()
+{
+    QImage image(4960, 7016, QImage::Format_RGB32);
+    image.setDotsPerMeterX(23622);
+    image.setDotsPerMeterY(23622);
+    image.fill(Qt::white);
+    return image;
+}
+
+FORMATRANGE A4TextArea(TDeviceContext& device, LONG start)
+{
+    FORMATRANGE range;
+    range.hdc = range.hdcTarget = &device;
+    range.rcPage = { 0, 0, 11906, 16838 };
+    range.rc = { 1134, 1134, 11906 - 1134, 16838 - 1134 };
+    range.chrg = { start, -1 };
+    return range;
+}
+
+void Paginate(benchmark::State& state)
+{
+    TRichEditControl control;
+    SetUp(control);
+    if (!control.LoadBytes(SF_RTF, GeneratedDocument(int(state.range(0)))))
+        state.SkipWithError("not read");
+    QImage measuring(1, 1, QImage::Format_RGB32);
+    measuring.setDotsPerMeterX(23622);
+    measuring.setDotsPerMeterY(23622);
+    TDeviceContext device(&measuring);
+    int pages = 0;
+    for (auto _ : state) {
+        control.Perform(EM_FORMATRANGE, 0, 0);
+        LONG position = 0;
+        pages = 0;
+        while (position < control.TextLength()) {
+            FORMATRANGE range = A4TextArea(device, position);
+            position = LONG(control.Perform(EM_FORMATRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+            ++pages;
+        }
+    }
+    state.counters["pages"] = pages;
+}
+
+void RenderPage(benchmark::State& state)
+{
+    TRichEditControl control;
+    SetUp(control);
+    if (!control.LoadBytes(SF_RTF, GeneratedDocument(10)))
+        state.SkipWithError("not read");
+    QImage page = Page600();
+    TDeviceContext device(&page);
+    FORMATRANGE first = A4TextArea(device, 0);
+    control.Perform(EM_FORMATRANGE, 0, reinterpret_cast<LPARAM>(&first));
+    for (auto _ : state) {
+        FORMATRANGE range = A4TextArea(device, 0);
+        benchmark::DoNotOptimize(control.Perform(EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&range)));
+    }
+}
+
+} // namespace
+
+BENCHMARK(ReadRtf)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteRtf)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Paginate)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(RenderPage)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

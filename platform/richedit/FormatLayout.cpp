@@ -1,0 +1,155 @@
+#include "FormatLayout.h"
+
+#include "LinkDetector.h"
+#include "PictureObject.h"
+#include "RichTextFormat.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextList>
+
+#include <cmath>
+
+namespace {
+
+double LineTop(const QTextBlock& block, const QTextLine& line)
+{
+    return block.layout()->position().y() + line.y();
+}
+
+} // namespace
+
+TFormatLayout::TFormatLayout(const QTextDocument& source, const TFormatKey& key, int revision)
+    : FKey(key)
+    , FRevision(revision)
+    , FMeasuringDevice(1, 1, QImage::Format_RGB32)
+{
+    FMeasuringDevice.setDotsPerMeterX(int(std::nearbyint(key.dpiX / 0.0254)));
+    FMeasuringDevice.setDotsPerMeterY(int(std::nearbyint(key.dpiY / 0.0254)));
+    FDocument.reset(source.clone());
+    TPictureObjectHandler::RegisterWith(*FDocument);
+    FDocument->setUndoRedoEnabled(false);
+    FDocument->setDefaultFont(source.defaultFont());
+    FDocument->setDocumentMargin(0);
+
+    QTextCursor cursor(FDocument.get());
+    cursor.beginEditBlock();
+    for (QTextBlock block = FDocument->begin(); block.isValid(); block = block.next()) {
+        if (!key.justify && (block.blockFormat().alignment() & Qt::AlignJustify)) {
+            QTextBlockFormat format = block.blockFormat();
+            format.setAlignment(Qt::AlignLeft);
+            cursor.setPosition(block.position());
+            cursor.setBlockFormat(format);
+        }
+        if (key.links) {
+            // Detected links print as the screen shows them.
+            for (const auto& span : FindLinks(block.text())) {
+                QTextCharFormat link;
+                link.setForeground(QColor(0, 0, 255));
+                link.setFontUnderline(true);
+                cursor.setPosition(block.position() + span.start);
+                cursor.setPosition(block.position() + span.start + span.length, QTextCursor::KeepAnchor);
+                cursor.mergeCharFormat(link);
+            }
+        }
+    }
+    cursor.endEditBlock();
+
+    FDocument->documentLayout()->setPaintDevice(&FMeasuringDevice);
+    // The document's own layout counts 96 pixels to the inch; the device's resolution scales it.
+    FDocument->setTextWidth(key.widthTwips * double(key.dpiX) / 1440.0);
+    FDocument->documentLayout()->blockBoundingRect(FDocument->lastBlock());
+}
+
+TFormatLayout::~TFormatLayout() = default;
+
+TFormatSlice TFormatLayout::Measure(int start, int end, double height) const
+{
+    TFormatSlice slice;
+    slice.start = start;
+    slice.next = end;
+    QTextBlock block = FDocument->findBlock(start);
+    if (!block.isValid() || start >= end)
+        return slice;
+    QTextLayout* layout = block.layout();
+    int lineIndex = 0;
+    if (layout->lineCount() > 0) {
+        const QTextLine first = layout->lineForTextPosition(start - block.position());
+        lineIndex = first.isValid() ? first.lineNumber() : 0;
+    }
+    bool firstLine = true;
+    double bottom = 0;
+    for (; block.isValid(); block = block.next(), lineIndex = 0) {
+        layout = block.layout();
+        if (layout->lineCount() == 0)
+            continue;
+        for (; lineIndex < layout->lineCount(); ++lineIndex) {
+            const QTextLine line = layout->lineAt(lineIndex);
+            const int lineStart = block.position() + line.textStart();
+            if (lineStart >= end) {
+                slice.next = end;
+                slice.height = bottom - slice.top;
+                return slice;
+            }
+            const double top = LineTop(block, line);
+            if (firstLine) {
+                slice.top = top;
+            } else {
+                const bool pageBreak = lineIndex == 0
+                    && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+                if (pageBreak || top + line.height() - slice.top > height) {
+                    slice.next = lineStart;
+                    slice.height = bottom - slice.top;
+                    return slice;
+                }
+            }
+            firstLine = false;
+            bottom = top + line.height();
+        }
+    }
+    slice.next = end;
+    slice.height = bottom - slice.top;
+    return slice;
+}
+
+void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
+{
+    painter.save();
+    painter.translate(0, -slice.top);
+    painter.setPen(QColorFromColorRef(clWindowText));
+    for (QTextBlock block = FDocument->findBlock(slice.start); block.isValid() && block.position() < slice.next;
+         block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        const QPointF origin = layout->position();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int lineStart = block.position() + line.textStart();
+            if (lineStart + std::max(1, line.textLength()) <= slice.start)
+                continue;
+            if (lineStart >= slice.next)
+                break;
+            line.draw(&painter, origin);
+            if (i == 0 && block.textList()) {
+                // The marker sits in the paragraph's offset, right-aligned before its text.
+                const QString marker = block.textList()->itemText(block);
+                QTextCharFormat format = block.charFormat();
+                if (block.begin() != block.end())
+                    format = block.begin().fragment().charFormat();
+                QFont font = FDocument->defaultFont();
+                font = format.font().resolve(font);
+                QFont deviceFont(font, &FMeasuringDevice);
+                painter.setFont(deviceFont);
+                const QFontMetricsF metrics(deviceFont, &FMeasuringDevice);
+                const QString text = block.textList()->format().style() == QTextListFormat::ListDisc
+                    ? QStringLiteral("\u2022")
+                    : marker;
+                const double x = origin.x() + line.x() - metrics.horizontalAdvance(text) - metrics.horizontalAdvance(u' ');
+                painter.drawText(QPointF(std::max(0.0, x), origin.y() + line.y() + line.ascent()), text);
+            }
+        }
+    }
+    painter.restore();
+}
