@@ -2,7 +2,9 @@
 // streams, search and replace, printing.
 #include "RtRichEd.h"
 
+#include "DeviceContext.h"
 #include "Dialogs.h"
+#include "PrinterDevice.h"
 #include "Errors.h"
 
 #include <QApplication>
@@ -1379,6 +1381,45 @@ void TRtCustomRichEdit::ReplaceAllClick(IFindDialog& dialog)
 
 void TRtCustomRichEdit::PrintDocument(const QString& title)
 {
-    Q_UNUSED(title);
-    throw EPrinter(QStringLiteral("Printing is not available"));
+    if (!FPrinter)
+        throw EPrinter(QStringLiteral("There is no printer to print on"));
+    TPrinterDevice& printer = *FPrinter;
+    printer.SetTitle(title);
+    printer.BeginDoc();
+    TDeviceContext& canvas = printer.Canvas();
+    const int dpiX = canvas.GetDeviceCaps(LOGPIXELSX);
+    const int dpiY = canvas.GetDeviceCaps(LOGPIXELSY);
+    const bool wholePage = FPrintArea.right <= FPrintArea.left || FPrintArea.bottom <= FPrintArea.top;
+    const RECT area = wholePage ? RECT { 0, 0, canvas.GetDeviceCaps(HORZRES), canvas.GetDeviceCaps(VERTRES) } : FPrintArea;
+    const RECT text { area.left * 1440 / dpiX, area.top * 1440 / dpiY, area.right * 1440 / dpiX, area.bottom * 1440 / dpiY };
+    FORMATRANGE range;
+    range.hdc = range.hdcTarget = &canvas;
+    range.rcPage = text;
+    range.chrg = { 0, -1 };
+    GETTEXTLENGTHEX how { GTL_DEFAULT, CP_ACP };
+    const LONG length = LONG(Perform(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how)));
+    const int oldMode = canvas.SetMapMode(MM_TEXT);
+    Perform(EM_FORMATRANGE, 0, 0);
+    try {
+        LONG printed = 0;
+        while (true) {
+            range.rc = text;
+            range.chrg.cpMin = printed;
+            const LONG next = LONG(Perform(EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&range)));
+            // A control that cannot advance would print empty pages for ever.
+            if (next == -1 || next <= printed || next >= length)
+                break;
+            printed = next;
+            printer.NewPage();
+        }
+    } catch (...) {
+        Perform(EM_FORMATRANGE, 0, 0);
+        canvas.SetMapMode(oldMode);
+        // The job is dropped rather than left open, so the next print can start.
+        printer.Abort();
+        throw;
+    }
+    Perform(EM_FORMATRANGE, 0, 0);
+    canvas.SetMapMode(oldMode);
+    printer.EndDoc();
 }

@@ -17,7 +17,7 @@ class IDialogs;
 class IFindDialog;
 class QIODevice;
 class TRtCustomRichEdit;
-class TPrinter;
+class TPrinterDevice;
 
 enum class TRichStreamFormat : int { sfDefault = 0, sfRichText = 1, sfPlainText = 2 };
 enum class TRichStreamMode : int { smSelection = 0, smPlainRtf = 1, smNoObjects = 2, smUnicode = 3 };
@@ -205,7 +205,7 @@ public:
 
     // Collaborators: the dialogs that show the find and replace windows, the printer of PrintDocument.
     void SetDialogs(IDialogs* dialogs) { FDialogs = dialogs; }
-    void SetPrinter(TPrinter* printer) { FPrinter = printer; }
+    void SetPrinter(TPrinterDevice* printer) { FPrinter = printer; }
 
     TRtTextAttributes& SelectionAttributes() { return *FSelectionAttributes; }
     TRtTextAttributes& CaretWordAttributes() { return *FWordAttributes; }
@@ -354,7 +354,7 @@ private:
     std::unique_ptr<IFindDialog> FReplaceDialog;
     IFindDialog* FLastSearchDialog = nullptr;
     IDialogs* FDialogs = nullptr;
-    TPrinter* FPrinter = nullptr;
+    TPrinterDevice* FPrinter = nullptr;
 
     bool FPlainText = false;
     int FUndoLimit = 100;

@@ -79,11 +79,13 @@ void DrawPicture(QPainter& painter, const QRectF& rect, const TPicture& picture)
     switch (picture.kind) {
     case TObjectKind::Emf:
     case TObjectKind::Wmf: {
-        const TEnhMetafile metafile = picture.kind == TObjectKind::Emf ? TEnhMetafile::FromBytes(picture.data)
-                                                                       : TEnhMetafile::FromWmf(picture.data);
-        if (!metafile.IsEmpty()) {
+        try {
+            const TEnhMetafile metafile = picture.kind == TObjectKind::Emf ? TEnhMetafile::FromBytes(picture.data)
+                                                                           : TEnhMetafile::FromWmf(picture.data, QSize(picture.sizeTwips.width() * 2540 / 1440, picture.sizeTwips.height() * 2540 / 1440));
             metafile.Play(painter, rect);
             return;
+        } catch (const std::exception&) {
+            // A damaged metafile is drawn as the frame below; painting must go on.
         }
         break;
     }

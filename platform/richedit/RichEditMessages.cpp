@@ -136,7 +136,7 @@ LRESULT TRichEditControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         return LRESULT(text.size());
     }
     case EM_GETTEXTLENGTHEX: {
-        auto* how = RecordFrom<GETTEXTLENGTHEX>(lParam);
+        auto* how = reinterpret_cast<GETTEXTLENGTHEX*>(wParam);
         return how ? TextLength(*how) : TextLength();
     }
     case WM_GETTEXTLENGTH:

@@ -1,5 +1,6 @@
 #pragma once
 // Messages, records and flags of the rich edit control, with the platform's names and values.
+#include "GdiFontDefs.h"
 #include "WinTypes.h"
 
 #include <cstddef>
@@ -169,26 +170,11 @@ constexpr BYTE CFU_UNDERLINEDASHDOTDOT = 7;
 constexpr BYTE CFU_UNDERLINEWAVE = 8;
 constexpr BYTE CFU_UNDERLINETHICK = 9;
 
-// Character sets and pitch.
-constexpr BYTE ANSI_CHARSET = 0;
-constexpr BYTE DEFAULT_CHARSET = 1;
-constexpr BYTE SYMBOL_CHARSET = 2;
+// Character sets beyond those of fonts.
 constexpr BYTE SHIFTJIS_CHARSET = 128;
 constexpr BYTE HANGEUL_CHARSET = 129;
 constexpr BYTE GB2312_CHARSET = 134;
 constexpr BYTE CHINESEBIG5_CHARSET = 136;
-constexpr BYTE OEM_CHARSET = 255;
-constexpr BYTE DEFAULT_PITCH = 0;
-constexpr BYTE FIXED_PITCH = 1;
-constexpr BYTE VARIABLE_PITCH = 2;
-constexpr BYTE FF_DONTCARE = 0x00;
-constexpr BYTE FF_ROMAN = 0x10;
-constexpr BYTE FF_SWISS = 0x20;
-constexpr BYTE FF_MODERN = 0x30;
-constexpr BYTE FF_SCRIPT = 0x40;
-constexpr BYTE FF_DECORATIVE = 0x50;
-constexpr WORD FW_NORMAL = 400;
-constexpr WORD FW_BOLD = 700;
 
 // Character format scopes.
 constexpr WPARAM SCF_DEFAULT = 0x0000;
@@ -295,16 +281,10 @@ constexpr DWORD IMF_AUTOFONT = 0x0002;
 constexpr DWORD IMF_IMECANCELCOMPLETE = 0x0004;
 constexpr DWORD IMF_IMEALWAYSSENDNOTIFY = 0x0008;
 
-// Mapping modes (used by FORMATRANGE callers).
-constexpr int MM_TEXT = 1;
-constexpr int MM_ANISOTROPIC = 8;
-
 struct CHARRANGE {
     LONG cpMin = 0;
     LONG cpMax = 0;
 };
-
-constexpr int LF_FACESIZE = 32;
 
 // CHARFORMATA and CHARFORMAT2A in one record: cbSize 60 selects the first 60 bytes.
 struct CHARFORMAT2 {

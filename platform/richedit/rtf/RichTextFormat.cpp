@@ -3,6 +3,7 @@
 #include "RichEditRecords.h"
 
 #include <QTextBlockFormat>
+#include <QTextCharFormat>
 
 namespace RichText {
 
@@ -47,20 +48,26 @@ void ApplyDisplayProperties(QTextBlockFormat& format)
     format.setTabPositions(tabs);
 }
 
-QColor QColorFromColorRef(COLORREF color)
+QTextCharFormat FormatForPicture(const TPicture& picture, const QTextCharFormat& base)
 {
-    if (color == clDefault || color == clWindowText)
-        return QColor(Qt::black);
-    if (color == clWindow)
-        return QColor(Qt::white);
-    if (color & 0xFF000000)
-        return QColor(Qt::black);
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+    QTextCharFormat format = base;
+    format.setObjectType(ObjectTextFormat);
+    format.setProperty(ObjectKind, int(picture.kind));
+    format.setProperty(ObjectData, picture.data);
+    format.setProperty(ObjectWidthTwips, picture.sizeTwips.width());
+    format.setProperty(ObjectHeightTwips, picture.sizeTwips.height());
+    return format;
 }
 
-COLORREF ColorRefFromQColor(const QColor& color)
+TPicture PictureFromFormat(const QTextFormat& format)
 {
-    return RGB(BYTE(color.red()), BYTE(color.green()), BYTE(color.blue()));
+    TPicture picture;
+    if (format.objectType() != ObjectTextFormat)
+        return picture;
+    picture.kind = TObjectKind(format.intProperty(ObjectKind));
+    picture.data = format.property(ObjectData).toByteArray();
+    picture.sizeTwips = QSize(format.intProperty(ObjectWidthTwips), format.intProperty(ObjectHeightTwips));
+    return picture;
 }
 
 QString ControlTextFromDocumentText(QString text)

@@ -10,9 +10,12 @@
 // Formats: the twips properties below are the truth that the control's records read and write; the
 // Qt properties (point size, margins in pixels, alignment, list) are derived from them for display.
 // A colour is automatic when the foreground brush is absent or Qt::NoBrush; the same for the background.
+#include "GdiColors.h"
 #include "WinTypes.h"
 
+#include <QByteArray>
 #include <QColor>
+#include <QSize>
 #include <QTextFormat>
 
 class QTextBlockFormat;
@@ -52,6 +55,18 @@ enum class TObjectKind : int { Unknown = 0, Emf = 1, Png = 2, Jpeg = 3, Bitmap =
 // Object type registered with the document layout for embedded objects.
 constexpr int ObjectTextFormat = QTextFormat::UserObject + 1;
 
+// An embedded picture: the bytes of a metafile or bitmap file and its natural size.
+struct TPicture {
+    TObjectKind kind = TObjectKind::Unknown;
+    QByteArray data;
+    QSize sizeTwips;
+    bool IsValid() const { return kind != TObjectKind::Unknown && !data.isEmpty() && !sizeTwips.isEmpty(); }
+};
+
+// The character format of the object character that holds a picture, over the text's own format.
+QTextCharFormat FormatForPicture(const TPicture& picture, const QTextCharFormat& base);
+TPicture PictureFromFormat(const QTextFormat& format);
+
 constexpr QChar ParagraphBreak = QChar(0x2029);
 constexpr QChar LineBreak = QChar(0x2028);
 constexpr QChar ObjectCharacter = QChar(0xFFFC);
@@ -63,11 +78,6 @@ inline double PixelsFromTwips(int twips) { return twips * double(DisplayDpi) / 1
 
 // Recomputes the Qt display properties of a paragraph format from its twips properties.
 void ApplyDisplayProperties(QTextBlockFormat& format);
-
-// Resolves a colour value (RGB, system colour or default) to a Qt colour; default and system colours
-// take the colour the platform would show for them.
-QColor QColorFromColorRef(COLORREF color);
-COLORREF ColorRefFromQColor(const QColor& color);
 
 // The text of the document as the control counts it: CR between paragraphs, VT for line breaks.
 QString ControlTextFromDocumentText(QString text);

@@ -210,9 +210,9 @@ void TestControlEditing::textLengthCountsParagraphBreaks()
     control.SetText(QStringLiteral("ab\rcd\re"));
     QCOMPARE(control.Perform(WM_GETTEXTLENGTH), LRESULT(9));
     GETTEXTLENGTHEX plain;
-    QCOMPARE(control.Perform(EM_GETTEXTLENGTHEX, 0, reinterpret_cast<LPARAM>(&plain)), LRESULT(7));
+    QCOMPARE(control.Perform(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&plain)), LRESULT(7));
     GETTEXTLENGTHEX crlf { GTL_USECRLF, CP_ACP };
-    QCOMPARE(control.Perform(EM_GETTEXTLENGTHEX, 0, reinterpret_cast<LPARAM>(&crlf)), LRESULT(9));
+    QCOMPARE(control.Perform(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&crlf)), LRESULT(9));
 }
 
 void TestControlEditing::textRangeAndLines()
@@ -365,7 +365,7 @@ void TestControlEditing::selectionChangesAreNotifiedOnce()
 void TestControlEditing::noContextMenuOfItsOwn()
 {
     TRichEditControl control;
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
     QApplication::sendEvent(&control, &event);
     QVERIFY(!event.isAccepted());
 }

@@ -218,7 +218,7 @@ void TestControlFormats::shortRecordIsNotWrittenPastItsSize()
     control.SetText(QStringLiteral("x"));
     Select(control, 0, 1);
     CHARFORMAT2 record;
-    std::memset(&record, 0xAB, sizeof record);
+    std::memset(static_cast<void*>(&record), 0xAB, sizeof record);
     record.cbSize = SizeOfCharFormatA;
     control.Perform(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&record));
     QCOMPARE(record.cbSize, SizeOfCharFormatA);
@@ -228,7 +228,7 @@ void TestControlFormats::shortRecordIsNotWrittenPastItsSize()
         QCOMPARE(int(bytes[i]), 0xAB);
 
     PARAFORMAT2 paragraph;
-    std::memset(&paragraph, 0xCD, sizeof paragraph);
+    std::memset(static_cast<void*>(&paragraph), 0xCD, sizeof paragraph);
     paragraph.cbSize = SizeOfParaFormat;
     control.Perform(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
     QCOMPARE(paragraph.wAlignment, PFA_LEFT);

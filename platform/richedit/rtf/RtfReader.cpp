@@ -1,0 +1,1787 @@
+// RtfReader.cpp: RTF to the document model. The tokenizer splits the bytes; TRtfParser keeps a stack of
+// group states (destination, character and paragraph formatting) and feeds a QTextCursor.
+#include "RtfReader.h"
+
+#include "Errors.h"
+#include "RichEditRecords.h"
+#include "RichTextFormat.h"
+#include "RtfCodePages.h"
+#include "RtfKeywords.h"
+#include "RtfTokenizer.h"
+
+#include <QHash>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace {
+
+constexpr int MaxGroupDepth = 1000;
+constexpr int MaxFieldDepth = 32;
+constexpr int MaxLength = 31680; // twips, 22 inches: more than any page
+constexpr int MaxHalfPoints = 3276; // 1638 points, the largest size the platform accepts
+constexpr int MaxUnicodeSkip = 16;
+constexpr int MaxTableEntries = 16384; // fonts, colours, lists and list overrides each
+constexpr int MaxListLevels = 9;
+constexpr int MaxShortText = 256; // font names, level texts, numbering texts
+constexpr int MaxInstruction = 4096;
+constexpr int MaxCachedFormats = 65536;
+constexpr char16_t LineSeparator = 0x2028;
+
+enum class TDestination : int {
+    dsText = 0,
+    dsSkip = 1,
+    dsFontTable = 2,
+    dsColorTable = 3,
+    dsFieldInstruction = 4,
+    dsListTable = 5,
+    dsList = 6,
+    dsListLevel = 7,
+    dsLevelText = 8,
+    dsListOverrideTable = 9,
+    dsListOverride = 10,
+    dsNumbering = 11,
+    dsNumberingBefore = 12,
+    dsNumberingAfter = 13,
+    dsObject = 14, // an object's wrapper: only its \result is text
+    dsUnicodePair = 15, // \upr: only its \ud is text
+    dsPicture = 16,
+};
+
+struct TCharState {
+    int font = -1; // \f number; -1 keeps the default format's family
+    int halfPoints = 24;
+    int color = -1; // colour table index; -1 automatic
+    int background = 0; // colour table index; 0 none
+    int underline = CFU_UNDERLINENONE;
+    int offsetTwips = 0;
+    int link = -1; // index of the hyperlink target
+    int vertical = 0; // 0 baseline, 1 superscript, 2 subscript
+    int capitals = 0; // 0 as typed, 1 all capitals, 2 small capitals
+    bool bold = false;
+    bool italic = false;
+    bool strike = false;
+    bool protect = false;
+    bool hidden = false;
+    bool operator==(const TCharState&) const = default;
+};
+
+size_t qHash(const TCharState& s, size_t seed = 0)
+{
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.background, s.underline, s.offsetTwips, s.link,
+        s.vertical * 4 + s.capitals, int(s.bold) | int(s.italic) << 1 | int(s.strike) << 2 | int(s.protect) << 3);
+}
+
+struct TNumbering {
+    int numbering = 0; // PFN_*, 0 none
+    int style = 0; // PFNS_*
+    int start = -1; // -1 unset
+    int tab = 0;
+    bool operator==(const TNumbering&) const = default;
+};
+
+struct TParaState {
+    int alignment = 0; // 0 left, 1 right, 2 centre, 3 justified
+    int leftIndent = 0;
+    int firstIndent = 0;
+    int rightIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    int lineSpacing = 0;
+    bool lineMultiple = false;
+    bool inTable = false;
+    bool pageBreakBefore = false;
+    TNumbering numbering; // from \pn
+    int listOverride = 0; // \ls
+    int listLevel = 0; // \ilvl
+    int tabCount = 0;
+    std::array<int, MAX_TAB_STOPS> tabs {};
+    bool operator==(const TParaState&) const = default;
+};
+
+size_t qHash(const TParaState& s, size_t seed = 0)
+{
+    seed = qHashMulti(seed, s.alignment, s.leftIndent, s.firstIndent, s.rightIndent, s.spaceBefore, s.spaceAfter,
+        s.lineSpacing, int(s.lineMultiple) | int(s.inTable) << 1 | int(s.pageBreakBefore) << 2, s.numbering.numbering,
+        s.numbering.style, s.numbering.start, s.numbering.tab, s.listOverride, s.listLevel);
+    return qHashRange(s.tabs.begin(), s.tabs.begin() + s.tabCount, seed);
+}
+
+struct TGroupState {
+    TCharState chars;
+    TParaState para;
+    TDestination destination = TDestination::dsText;
+    int unicodeSkip = 1;
+    int codePage = CpAnsi;
+    const TSingleByteTable* table = nullptr; // null for a multi-byte code page
+};
+
+struct TFontEntry {
+    QString name;
+    QByteArray pendingBytes; // name bytes not yet decoded
+    int charset = -1; // -1 when \fcharset is missing
+    int pitchAndFamily = -1; // -1 when neither \fprq nor a family is given
+    int codePage = 0; // \cpg, 0 when missing
+};
+
+struct TListLevel {
+    int numbering = PFN_ARABIC;
+    int style = PFNS_PERIOD;
+    int start = 1;
+};
+
+struct TList {
+    int id = 0;
+    std::vector<TListLevel> levels;
+};
+
+struct TField {
+    std::size_t depth = 0; // group depth of the \field
+    bool inInstruction = false; // a field inside another field's instruction
+    QString instruction;
+};
+
+struct TPendingNumbering {
+    bool bullet = false;
+    bool body = false;
+    int format = 0;
+    int start = -1;
+    int indent = 0;
+    QString before;
+    QString after;
+};
+
+// Ends the edit block whatever way the read ends.
+class TEditBlock {
+public:
+    explicit TEditBlock(QTextCursor& cursor)
+        : FCursor(cursor)
+    {
+        FCursor.beginEditBlock();
+    }
+    ~TEditBlock() { FCursor.endEditBlock(); }
+    TEditBlock(const TEditBlock&) = delete;
+    TEditBlock& operator=(const TEditBlock&) = delete;
+
+private:
+    QTextCursor& FCursor;
+};
+
+int Clamp(int value, int low, int high) { return std::clamp(value, low, high); }
+
+// Control characters, and characters the document gives a meaning of its own (paragraph and frame
+// marks, the object character), are not text of a run.
+bool IsTextCharacter(char16_t c)
+{
+    return (c >= 0x20 || c == u'\t') && c != 0x2029 && c != 0xFDD0 && c != 0xFDD1 && c != 0xFFFC;
+}
+int Length(int twips) { return Clamp(twips, -MaxLength, MaxLength); }
+
+int StyleFromTexts(const QString& before, const QString& after)
+{
+    if (after.startsWith(u'.'))
+        return PFNS_PERIOD;
+    if (after.startsWith(u')'))
+        return before.endsWith(u'(') ? PFNS_PARENS : PFNS_PAREN;
+    return PFNS_PLAIN;
+}
+
+int NumberingFromLevelFormat(int format)
+{
+    switch (format) {
+    case 1:
+        return PFN_UCROMAN;
+    case 2:
+        return PFN_LCROMAN;
+    case 3:
+        return PFN_UCLETTER;
+    case 4:
+        return PFN_LCLETTER;
+    case 23:
+        return PFN_BULLET;
+    case 255:
+        return 0;
+    default:
+        return PFN_ARABIC;
+    }
+}
+
+QTextCharFormat::UnderlineStyle QtUnderline(int type)
+{
+    switch (type) {
+    case CFU_UNDERLINENONE:
+        return QTextCharFormat::NoUnderline;
+    case CFU_UNDERLINEDOTTED:
+        return QTextCharFormat::DotLine;
+    case CFU_UNDERLINEDASH:
+        return QTextCharFormat::DashUnderline;
+    case CFU_UNDERLINEDASHDOT:
+        return QTextCharFormat::DashDotLine;
+    case CFU_UNDERLINEDASHDOTDOT:
+        return QTextCharFormat::DashDotDotLine;
+    case CFU_UNDERLINEWAVE:
+        return QTextCharFormat::WaveUnderline;
+    default:
+        return QTextCharFormat::SingleUnderline;
+    }
+}
+
+// The target of a HYPERLINK field instruction, empty for other fields.
+QString HyperlinkTarget(const QString& instruction)
+{
+    const QString text = instruction.trimmed();
+    if (!text.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+        return {};
+    QStringList arguments;
+    qsizetype i = 9;
+    while (i < text.size()) {
+        if (text[i].isSpace()) {
+            ++i;
+        } else if (text[i] == u'"') {
+            const qsizetype end = text.indexOf(u'"', i + 1);
+            arguments.append(text.mid(i + 1, end < 0 ? -1 : end - i - 1));
+            i = end < 0 ? text.size() : end + 1;
+        } else {
+            qsizetype end = i;
+            while (end < text.size() && !text[end].isSpace())
+                ++end;
+            arguments.append(text.mid(i, end - i));
+            i = end;
+        }
+    }
+    QString url;
+    QString anchor;
+    for (qsizetype n = 0; n < arguments.size(); ++n) {
+        const QString& argument = arguments[n];
+        if (argument.startsWith(u'\\') && argument.size() == 2) {
+            const QChar option = argument[1].toLower();
+            if (option == u'l' && n + 1 < arguments.size())
+                anchor = arguments[++n];
+            else if ((option == u'o' || option == u't') && n + 1 < arguments.size())
+                ++n;
+        } else if (url.isEmpty()) {
+            url = argument;
+        }
+    }
+    if (!anchor.isEmpty())
+        url += u'#' + anchor;
+    return url;
+}
+
+class TRtfParser {
+public:
+    TRtfParser(const QByteArray& rtf, QTextCursor& cursor, const TRtfReadOptions& options);
+    void Run();
+
+private:
+    TGroupState& Top() { return FStack.back(); }
+    void SetDestination(TDestination destination) { Top().destination = destination; }
+
+    // Groups.
+    void PushGroup();
+    bool PopGroup();
+    void GroupEnded(const TGroupState& ended);
+
+    // Tokens.
+    bool SkipFallback(TRtfToken& token);
+    void ControlWord(const TRtfToken& token);
+    void ControlSymbol(unsigned char symbol);
+    void Text(std::string_view bytes);
+    void HexByte(unsigned char value);
+
+    // Keywords by destination.
+    void DocumentWord(TRtfKeyword keyword, int parameter, bool hasParameter);
+    void FontTableWord(TRtfKeyword keyword, int parameter);
+    void ColorTableWord(TRtfKeyword keyword, int parameter);
+    void ListTableWord(TRtfKeyword keyword, int parameter);
+    void NumberingWord(TRtfKeyword keyword, int parameter);
+    bool CharacterWord(TRtfKeyword keyword, int parameter, bool hasParameter);
+    bool ParagraphWord(TRtfKeyword keyword, int parameter, bool hasParameter);
+    bool SpecialWord(TRtfKeyword keyword, int parameter, bool hasParameter);
+
+    // Text.
+    void AppendText(QStringView text);
+    void AppendCharacter(char16_t character) { AppendText(QStringView(&character, 1)); }
+    void DecodeSingleByte(std::string_view bytes, QString& target);
+    void FlushBytes();
+    QString* BodyRun();
+    void CheckLimit();
+    void FlushRun();
+
+    // Paragraphs.
+    void EndParagraph();
+    void FinishBlock();
+    TNumbering ResolveNumbering(const TParaState& para) const;
+    const QTextBlockFormat& BlockFormat(const TParaState& para, const TNumbering& numbering, bool pageBreak);
+    const QTextCharFormat& CharFormat(const TCharState& chars);
+
+    // Tables of the document.
+    void DecodeFontName();
+    void FinishFontEntry();
+    void FinishColor();
+    void FinishLevelText();
+    void FinishNumbering();
+    void SetDocumentCodePage(int codePage);
+    void UpdateCodePage(TGroupState& state) const;
+    int FontCodePage(int font) const;
+
+    TRtfTokenizer FTokenizer;
+    QTextCursor& FCursor;
+    const TRtfReadOptions& FOptions;
+    TMultiByteDecoder FMultiByte;
+
+    std::vector<TGroupState> FStack;
+    int FOverflowDepth = 0; // groups beyond MaxGroupDepth, read with their parent's state
+    int FSkipDepth = 0; // groups inside a skipped destination
+    int FFallbackLeft = 0; // characters of a \u fallback still to skip
+    bool FIgnorable = false; // after \*
+
+    int FDocumentCodePage = CpAnsi;
+    TCharState FPlainChars;
+
+    QHash<int, TFontEntry> FFonts;
+    int FFontNumber = -1; // the font table entry being read
+    TFontEntry FFontEntry;
+    std::vector<QColor> FColors; // invalid for the automatic colour
+    int FRed = -1, FGreen = -1, FBlue = -1;
+    std::vector<TList> FLists;
+    QHash<int, std::size_t> FListById;
+    QHash<int, int> FListOverrides; // \ls to \listid
+    int FOverrideList = 0, FOverrideNumber = 0;
+    QString FLevelText;
+    TPendingNumbering FPendingNumbering;
+    std::vector<TField> FFields;
+    QStringList FLinks;
+    int FFootnotes = 0;
+
+    QByteArray FPendingBytes; // multi-byte text waiting for the rest of its characters
+    int FPendingCodePage = 0;
+    QString FScratch;
+    QString FRun; // text of FRunState not yet inserted
+    TCharState FRunState;
+    QHash<TCharState, QTextCharFormat> FCharFormats;
+    QHash<TParaState, QTextBlockFormat> FBlockFormats;
+
+    qsizetype FCharactersLeft;
+    bool FLimitReached = false;
+    bool FParagraphEmpty = true;
+    bool FPendingCellBreak = false; // a \par inside a table cell, shown only when the cell goes on
+    int FPendingTabs = 0; // cell ends not yet written
+    bool FPageBreakPending = false;
+    QTextList* FList = nullptr;
+    TNumbering FListNumbering;
+    int FListOverride = 0;
+    int FListLevel = 0;
+    bool FPreviousNumbered = false;
+};
+
+TRtfParser::TRtfParser(const QByteArray& rtf, QTextCursor& cursor, const TRtfReadOptions& options)
+    : FTokenizer(std::string_view(rtf.constData(), std::size_t(rtf.size())))
+    , FCursor(cursor)
+    , FOptions(options)
+    , FCharactersLeft(std::max(0, options.maxCharacters))
+{
+    const QTextCharFormat& defaults = options.defaultFormat;
+    if (defaults.hasProperty(QTextFormat::FontPointSize))
+        FPlainChars.halfPoints = Clamp(int(std::nearbyint(defaults.fontPointSize() * 2)), 1, MaxHalfPoints);
+    FPlainChars.bold = defaults.hasProperty(QTextFormat::FontWeight) && defaults.fontWeight() >= QFont::DemiBold;
+    FPlainChars.italic = defaults.fontItalic();
+    FStack.reserve(64);
+    FStack.emplace_back();
+    Top().chars = FPlainChars;
+    UpdateCodePage(Top());
+    FRunState = FPlainChars;
+    FParagraphEmpty = cursor.atBlockStart();
+    FRun.reserve(4096);
+}
+
+void TRtfParser::Run()
+{
+    bool reading = true;
+    while (reading && !FLimitReached) {
+        TRtfToken token = FTokenizer.Next();
+        if (token.kind == TRtfTokenKind::tkEnd)
+            break;
+        if (FSkipDepth > 0 || Top().destination == TDestination::dsSkip) {
+            // Inside a skipped destination only the group structure counts.
+            if (token.kind == TRtfTokenKind::tkGroupStart)
+                ++FSkipDepth;
+            else if (token.kind == TRtfTokenKind::tkGroupEnd && FSkipDepth > 0)
+                --FSkipDepth;
+            else if (token.kind == TRtfTokenKind::tkGroupEnd)
+                reading = PopGroup();
+            continue;
+        }
+        if (FFallbackLeft > 0 && SkipFallback(token))
+            continue;
+
+        switch (token.kind) {
+        case TRtfTokenKind::tkGroupStart:
+            FlushBytes();
+            PushGroup();
+            break;
+        case TRtfTokenKind::tkGroupEnd:
+            FlushBytes();
+            reading = PopGroup();
+            break;
+        case TRtfTokenKind::tkControlWord:
+            FlushBytes();
+            ControlWord(token);
+            break;
+        case TRtfTokenKind::tkControlSymbol:
+            FlushBytes();
+            ControlSymbol(token.value);
+            break;
+        case TRtfTokenKind::tkHexByte:
+            HexByte(token.value);
+            break;
+        case TRtfTokenKind::tkText:
+            Text(token.text);
+            break;
+        case TRtfTokenKind::tkBinary:
+        case TRtfTokenKind::tkEnd:
+            FlushBytes();
+            break;
+        }
+    }
+    FlushBytes();
+    FlushRun();
+    FinishBlock();
+}
+
+// ---- Groups
+
+void TRtfParser::PushGroup()
+{
+    FIgnorable = false;
+    FFallbackLeft = 0;
+    if (int(FStack.size()) > MaxGroupDepth) {
+        ++FOverflowDepth;
+        return;
+    }
+    FStack.push_back(FStack.back());
+}
+
+// False when the document's outermost group ends.
+bool TRtfParser::PopGroup()
+{
+    FIgnorable = false;
+    FFallbackLeft = 0;
+    if (FOverflowDepth > 0) {
+        --FOverflowDepth;
+        return true;
+    }
+    if (FStack.size() <= 2)
+        return false;
+    const TGroupState ended = FStack.back();
+    FStack.pop_back();
+    GroupEnded(ended);
+    return true;
+}
+
+// Finishes what a destination group collected; the parent group is already on top.
+void TRtfParser::GroupEnded(const TGroupState& ended)
+{
+    const TDestination parent = Top().destination;
+    switch (ended.destination) {
+    case TDestination::dsFontTable:
+        FinishFontEntry();
+        if (parent != TDestination::dsFontTable) {
+            // Text before the table was read with the document's code page; fonts may change that.
+            for (TGroupState& state : FStack)
+                UpdateCodePage(state);
+            FCharFormats.clear();
+        }
+        break;
+    case TDestination::dsLevelText:
+        if (parent != TDestination::dsLevelText)
+            FinishLevelText();
+        break;
+    case TDestination::dsList:
+        if (parent != TDestination::dsList && !FLists.empty())
+            FListById.insert(FLists.back().id, FLists.size() - 1);
+        break;
+    case TDestination::dsListOverride:
+        if (parent != TDestination::dsListOverride && FOverrideNumber > 0 && FListOverrides.size() < MaxTableEntries)
+            FListOverrides.insert(FOverrideNumber, FOverrideList);
+        break;
+    case TDestination::dsNumbering:
+        if (parent != TDestination::dsNumbering)
+            FinishNumbering();
+        break;
+    default:
+        break;
+    }
+    while (!FFields.empty() && FFields.back().depth > FStack.size())
+        FFields.pop_back();
+}
+
+// ---- Tokens
+
+// Skips the characters standing in for a \u character; true when the whole token was skipped.
+bool TRtfParser::SkipFallback(TRtfToken& token)
+{
+    switch (token.kind) {
+    case TRtfTokenKind::tkText:
+        if (std::size_t(FFallbackLeft) >= token.text.size()) {
+            FFallbackLeft -= int(token.text.size());
+            return true;
+        }
+        token.text.remove_prefix(std::size_t(FFallbackLeft));
+        FFallbackLeft = 0;
+        return false;
+    case TRtfTokenKind::tkControlWord:
+    case TRtfTokenKind::tkControlSymbol:
+    case TRtfTokenKind::tkHexByte:
+    case TRtfTokenKind::tkBinary:
+        --FFallbackLeft;
+        return true;
+    default:
+        FFallbackLeft = 0;
+        return false;
+    }
+}
+
+void TRtfParser::ControlWord(const TRtfToken& token)
+{
+    const TRtfKeyword keyword = KeywordFromName(token.text);
+    const bool ignorable = std::exchange(FIgnorable, false);
+    const TDestination destination = Top().destination;
+    const int parameter = token.parameter;
+    const bool hasParameter = token.hasParameter;
+
+    switch (destination) {
+    case TDestination::dsFontTable:
+        FontTableWord(keyword, parameter);
+        break;
+    case TDestination::dsColorTable:
+        ColorTableWord(keyword, parameter);
+        break;
+    case TDestination::dsListTable:
+    case TDestination::dsList:
+    case TDestination::dsListLevel:
+    case TDestination::dsListOverrideTable:
+    case TDestination::dsListOverride:
+        ListTableWord(keyword, parameter);
+        break;
+    case TDestination::dsNumbering:
+        NumberingWord(keyword, parameter);
+        break;
+    case TDestination::dsObject:
+        if (keyword == TRtfKeyword::kwResult)
+            SetDestination(TDestination::dsText);
+        else if (keyword == TRtfKeyword::kwPict)
+            SetDestination(TDestination::dsPicture);
+        break;
+    case TDestination::dsUnicodePair:
+        if (keyword == TRtfKeyword::kwUd)
+            SetDestination(TDestination::dsText);
+        break;
+    case TDestination::dsPicture:
+        break;
+    default:
+        DocumentWord(keyword, parameter, hasParameter);
+        break;
+    }
+    // An ignorable destination this reader does not take up is skipped whole.
+    if (ignorable && Top().destination == destination)
+        SetDestination(TDestination::dsSkip);
+}
+
+void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParameter)
+{
+    TGroupState& state = Top();
+    const TDestination destination = state.destination;
+    switch (keyword) {
+    case TRtfKeyword::kwAnsi:
+        SetDocumentCodePage(CpAnsi);
+        break;
+    case TRtfKeyword::kwMac:
+        SetDocumentCodePage(10000);
+        break;
+    case TRtfKeyword::kwPc:
+        SetDocumentCodePage(437);
+        break;
+    case TRtfKeyword::kwPca:
+        SetDocumentCodePage(850);
+        break;
+    case TRtfKeyword::kwAnsicpg:
+        if (parameter > 0 && parameter < 65536)
+            SetDocumentCodePage(parameter);
+        break;
+    case TRtfKeyword::kwDeff:
+        FPlainChars.font = parameter;
+        state.chars.font = parameter;
+        UpdateCodePage(state);
+        break;
+    case TRtfKeyword::kwFonttbl:
+        // A table in the middle of the document redefines the fonts of the text after it.
+        FlushRun();
+        SetDestination(TDestination::dsFontTable);
+        FFontNumber = -1;
+        break;
+    case TRtfKeyword::kwColortbl:
+        FlushRun();
+        FCharFormats.clear();
+        SetDestination(TDestination::dsColorTable);
+        FColors.clear();
+        FRed = FGreen = FBlue = -1;
+        break;
+    case TRtfKeyword::kwListtable:
+        SetDestination(TDestination::dsListTable);
+        break;
+    case TRtfKeyword::kwListoverridetable:
+        SetDestination(TDestination::dsListOverrideTable);
+        break;
+    case TRtfKeyword::kwSkipDestination:
+        SetDestination(TDestination::dsSkip);
+        break;
+    case TRtfKeyword::kwFootnote:
+        ++FFootnotes;
+        SetDestination(TDestination::dsSkip);
+        break;
+    case TRtfKeyword::kwPict:
+        SetDestination(TDestination::dsPicture);
+        break;
+    case TRtfKeyword::kwObject:
+        SetDestination(TDestination::dsObject);
+        break;
+    case TRtfKeyword::kwUpr:
+        SetDestination(TDestination::dsUnicodePair);
+        break;
+    case TRtfKeyword::kwPn:
+        FPendingNumbering = {};
+        SetDestination(TDestination::dsNumbering);
+        break;
+    case TRtfKeyword::kwField:
+        if (FFields.size() < MaxFieldDepth)
+            FFields.push_back({ FStack.size(), destination == TDestination::dsFieldInstruction, {} });
+        break;
+    case TRtfKeyword::kwFldinst:
+        SetDestination(TDestination::dsFieldInstruction);
+        break;
+    case TRtfKeyword::kwFldrslt:
+        if (!FFields.empty() && FFields.back().inInstruction) {
+            SetDestination(TDestination::dsSkip);
+        } else {
+            SetDestination(TDestination::dsText);
+            if (!FFields.empty()) {
+                const QString target = HyperlinkTarget(FFields.back().instruction);
+                if (!target.isEmpty()) {
+                    FLinks.append(target);
+                    state.chars.link = int(FLinks.size()) - 1;
+                }
+            }
+        }
+        break;
+    default:
+        if (!CharacterWord(keyword, parameter, hasParameter) && !ParagraphWord(keyword, parameter, hasParameter))
+            SpecialWord(keyword, parameter, hasParameter);
+        break;
+    }
+}
+
+void TRtfParser::FontTableWord(TRtfKeyword keyword, int parameter)
+{
+    switch (keyword) {
+    case TRtfKeyword::kwF:
+        FinishFontEntry();
+        FFontNumber = parameter;
+        FFontEntry = {};
+        break;
+    case TRtfKeyword::kwFcharset:
+        FFontEntry.charset = Clamp(parameter, 0, 255);
+        break;
+    case TRtfKeyword::kwCpg:
+        FFontEntry.codePage = Clamp(parameter, 0, 65535);
+        break;
+    case TRtfKeyword::kwFprq:
+        FFontEntry.pitchAndFamily = (std::max(FFontEntry.pitchAndFamily, 0) & 0xF0) | Clamp(parameter, 0, 2);
+        break;
+    case TRtfKeyword::kwFnil:
+    case TRtfKeyword::kwFbidi:
+    case TRtfKeyword::kwFroman:
+    case TRtfKeyword::kwFswiss:
+    case TRtfKeyword::kwFmodern:
+    case TRtfKeyword::kwFscript:
+    case TRtfKeyword::kwFdecor:
+    case TRtfKeyword::kwFtech: {
+        int family = FF_DONTCARE;
+        if (keyword == TRtfKeyword::kwFroman)
+            family = FF_ROMAN;
+        else if (keyword == TRtfKeyword::kwFswiss)
+            family = FF_SWISS;
+        else if (keyword == TRtfKeyword::kwFmodern)
+            family = FF_MODERN;
+        else if (keyword == TRtfKeyword::kwFscript)
+            family = FF_SCRIPT;
+        else if (keyword == TRtfKeyword::kwFdecor || keyword == TRtfKeyword::kwFtech)
+            family = FF_DECORATIVE;
+        FFontEntry.pitchAndFamily = (std::max(FFontEntry.pitchAndFamily, 0) & 0x0F) | family;
+        break;
+    }
+    case TRtfKeyword::kwU: {
+        DecodeFontName();
+        const auto character = char16_t(parameter < 0 ? parameter + 65536 : parameter);
+        if (FFontNumber >= 0 && FFontEntry.name.size() < MaxShortText && IsTextCharacter(character)
+            && character != u'\t')
+            FFontEntry.name += QChar(character);
+        FFallbackLeft = Top().unicodeSkip;
+        break;
+    }
+    case TRtfKeyword::kwSkipDestination:
+        SetDestination(TDestination::dsSkip);
+        break;
+    case TRtfKeyword::kwUc:
+        Top().unicodeSkip = Clamp(parameter, 0, MaxUnicodeSkip);
+        break;
+    default:
+        break;
+    }
+}
+
+void TRtfParser::ColorTableWord(TRtfKeyword keyword, int parameter)
+{
+    switch (keyword) {
+    case TRtfKeyword::kwRed:
+        FRed = Clamp(parameter, 0, 255);
+        break;
+    case TRtfKeyword::kwGreen:
+        FGreen = Clamp(parameter, 0, 255);
+        break;
+    case TRtfKeyword::kwBlue:
+        FBlue = Clamp(parameter, 0, 255);
+        break;
+    default:
+        break;
+    }
+}
+
+void TRtfParser::ListTableWord(TRtfKeyword keyword, int parameter)
+{
+    const TDestination destination = Top().destination;
+    TList* list = FLists.empty() ? nullptr : &FLists.back();
+    TListLevel* level = list && !list->levels.empty() ? &list->levels.back() : nullptr;
+    switch (keyword) {
+    case TRtfKeyword::kwList:
+        if (destination == TDestination::dsListTable && FLists.size() < MaxTableEntries) {
+            FLists.emplace_back();
+            SetDestination(TDestination::dsList);
+        } else {
+            SetDestination(TDestination::dsSkip);
+        }
+        break;
+    case TRtfKeyword::kwListlevel:
+        if (destination == TDestination::dsList && list && list->levels.size() < MaxListLevels) {
+            list->levels.emplace_back();
+            SetDestination(TDestination::dsListLevel);
+        } else {
+            SetDestination(TDestination::dsSkip);
+        }
+        break;
+    case TRtfKeyword::kwListid:
+        if (destination == TDestination::dsList && list)
+            list->id = parameter;
+        else if (destination == TDestination::dsListOverride)
+            FOverrideList = parameter;
+        break;
+    case TRtfKeyword::kwLevelnfc:
+        if (destination == TDestination::dsListLevel && level)
+            level->numbering = NumberingFromLevelFormat(parameter);
+        break;
+    case TRtfKeyword::kwLevelstartat:
+        if (destination == TDestination::dsListLevel && level)
+            level->start = Clamp(parameter, 0, 32767);
+        break;
+    case TRtfKeyword::kwLeveltext:
+        if (destination == TDestination::dsListLevel) {
+            FLevelText.clear();
+            SetDestination(TDestination::dsLevelText);
+        } else {
+            SetDestination(TDestination::dsSkip);
+        }
+        break;
+    case TRtfKeyword::kwListoverride:
+        if (destination == TDestination::dsListOverrideTable) {
+            FOverrideList = FOverrideNumber = 0;
+            SetDestination(TDestination::dsListOverride);
+        } else {
+            SetDestination(TDestination::dsSkip);
+        }
+        break;
+    case TRtfKeyword::kwLs:
+        if (destination == TDestination::dsListOverride)
+            FOverrideNumber = parameter;
+        break;
+    case TRtfKeyword::kwSkipDestination:
+        SetDestination(TDestination::dsSkip);
+        break;
+    default:
+        break;
+    }
+}
+
+void TRtfParser::NumberingWord(TRtfKeyword keyword, int parameter)
+{
+    TPendingNumbering& pending = FPendingNumbering;
+    switch (keyword) {
+    case TRtfKeyword::kwPnlvlblt:
+        pending.bullet = true;
+        break;
+    case TRtfKeyword::kwPnlvlbody:
+    case TRtfKeyword::kwPnlvl:
+        pending.body = true;
+        break;
+    case TRtfKeyword::kwPnlvlcont:
+        pending.bullet = pending.body = false;
+        break;
+    case TRtfKeyword::kwPndec:
+        pending.format = PFN_ARABIC;
+        break;
+    case TRtfKeyword::kwPnlcltr:
+        pending.format = PFN_LCLETTER;
+        break;
+    case TRtfKeyword::kwPnucltr:
+        pending.format = PFN_UCLETTER;
+        break;
+    case TRtfKeyword::kwPnlcrm:
+        pending.format = PFN_LCROMAN;
+        break;
+    case TRtfKeyword::kwPnucrm:
+        pending.format = PFN_UCROMAN;
+        break;
+    case TRtfKeyword::kwPnstart:
+        pending.start = Clamp(parameter, 0, 32767);
+        break;
+    case TRtfKeyword::kwPnindent:
+        pending.indent = Clamp(parameter, 0, MaxLength);
+        break;
+    case TRtfKeyword::kwPntxta:
+        pending.after.clear();
+        SetDestination(TDestination::dsNumberingAfter);
+        break;
+    case TRtfKeyword::kwPntxtb:
+        pending.before.clear();
+        SetDestination(TDestination::dsNumberingBefore);
+        break;
+    case TRtfKeyword::kwSkipDestination:
+        SetDestination(TDestination::dsSkip);
+        break;
+    default:
+        break;
+    }
+}
+
+bool TRtfParser::CharacterWord(TRtfKeyword keyword, int parameter, bool hasParameter)
+{
+    TGroupState& state = Top();
+    TCharState& chars = state.chars;
+    const bool on = !hasParameter || parameter != 0;
+    switch (keyword) {
+    case TRtfKeyword::kwPlain: {
+        const int link = chars.link; // \plain inside a hyperlink's result keeps the link
+        chars = FPlainChars;
+        chars.link = link;
+        UpdateCodePage(state);
+        break;
+    }
+    case TRtfKeyword::kwF:
+        chars.font = parameter;
+        UpdateCodePage(state);
+        break;
+    case TRtfKeyword::kwFs:
+        chars.halfPoints = hasParameter && parameter > 0 ? std::min(parameter, MaxHalfPoints) : 24;
+        break;
+    case TRtfKeyword::kwB:
+        chars.bold = on;
+        break;
+    case TRtfKeyword::kwI:
+        chars.italic = on;
+        break;
+    case TRtfKeyword::kwStrike:
+    case TRtfKeyword::kwStriked:
+        chars.strike = on;
+        break;
+    case TRtfKeyword::kwProtect:
+        chars.protect = on;
+        break;
+    case TRtfKeyword::kwV:
+        chars.hidden = on;
+        break;
+    case TRtfKeyword::kwCaps:
+        chars.capitals = on ? 1 : (chars.capitals == 1 ? 0 : chars.capitals);
+        break;
+    case TRtfKeyword::kwScaps:
+        chars.capitals = on ? 2 : (chars.capitals == 2 ? 0 : chars.capitals);
+        break;
+    case TRtfKeyword::kwUl:
+        chars.underline = on ? CFU_UNDERLINE : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUlnone:
+        chars.underline = CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUlw:
+        chars.underline = on ? CFU_UNDERLINEWORD : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUldb:
+        chars.underline = on ? CFU_UNDERLINEDOUBLE : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUld:
+    case TRtfKeyword::kwUlthd:
+        chars.underline = on ? CFU_UNDERLINEDOTTED : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUldash:
+    case TRtfKeyword::kwUlthdash:
+    case TRtfKeyword::kwUlldash:
+    case TRtfKeyword::kwUlthldash:
+        chars.underline = on ? CFU_UNDERLINEDASH : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUldashd:
+    case TRtfKeyword::kwUlthdashd:
+        chars.underline = on ? CFU_UNDERLINEDASHDOT : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUldashdd:
+    case TRtfKeyword::kwUlthdashdd:
+        chars.underline = on ? CFU_UNDERLINEDASHDOTDOT : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUlwave:
+    case TRtfKeyword::kwUlhwave:
+    case TRtfKeyword::kwUluldbwave:
+        chars.underline = on ? CFU_UNDERLINEWAVE : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwUlth:
+        chars.underline = on ? CFU_UNDERLINETHICK : CFU_UNDERLINENONE;
+        break;
+    case TRtfKeyword::kwCf:
+        chars.color = parameter;
+        break;
+    case TRtfKeyword::kwCb:
+    case TRtfKeyword::kwHighlight:
+    case TRtfKeyword::kwChcbpat:
+        chars.background = parameter;
+        break;
+    case TRtfKeyword::kwSuper:
+        chars.vertical = 1;
+        chars.offsetTwips = 0;
+        break;
+    case TRtfKeyword::kwSub:
+        chars.vertical = 2;
+        chars.offsetTwips = 0;
+        break;
+    case TRtfKeyword::kwNosupersub:
+        chars.vertical = 0;
+        chars.offsetTwips = 0;
+        break;
+    case TRtfKeyword::kwUp:
+    case TRtfKeyword::kwDn: {
+        const int halfPoints = Clamp(hasParameter ? parameter : 6, 0, MaxHalfPoints);
+        const bool up = keyword == TRtfKeyword::kwUp;
+        chars.vertical = halfPoints == 0 ? 0 : (up ? 1 : 2);
+        chars.offsetTwips = (up ? 10 : -10) * halfPoints;
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
+bool TRtfParser::ParagraphWord(TRtfKeyword keyword, int parameter, bool hasParameter)
+{
+    TParaState& para = Top().para;
+    switch (keyword) {
+    case TRtfKeyword::kwPard:
+        para = TParaState {};
+        break;
+    case TRtfKeyword::kwQl:
+        para.alignment = 0;
+        break;
+    case TRtfKeyword::kwQr:
+        para.alignment = 1;
+        break;
+    case TRtfKeyword::kwQc:
+        para.alignment = 2;
+        break;
+    case TRtfKeyword::kwQj:
+    case TRtfKeyword::kwQd:
+        para.alignment = 3;
+        break;
+    case TRtfKeyword::kwLi:
+        para.leftIndent = Length(parameter);
+        break;
+    case TRtfKeyword::kwFi:
+        para.firstIndent = Length(parameter);
+        break;
+    case TRtfKeyword::kwRi:
+        para.rightIndent = Length(parameter);
+        break;
+    case TRtfKeyword::kwSb:
+        para.spaceBefore = Clamp(parameter, 0, MaxLength);
+        break;
+    case TRtfKeyword::kwSa:
+        para.spaceAfter = Clamp(parameter, 0, MaxLength);
+        break;
+    case TRtfKeyword::kwSl:
+        para.lineSpacing = Length(parameter);
+        break;
+    case TRtfKeyword::kwSlmult:
+        para.lineMultiple = !hasParameter || parameter != 0;
+        break;
+    case TRtfKeyword::kwTx:
+    case TRtfKeyword::kwTb:
+        if (para.tabCount < MAX_TAB_STOPS)
+            para.tabs[std::size_t(para.tabCount++)] = Clamp(parameter, 0, MaxLength);
+        break;
+    case TRtfKeyword::kwIntbl:
+        para.inTable = !hasParameter || parameter != 0;
+        break;
+    case TRtfKeyword::kwPagebb:
+        para.pageBreakBefore = !hasParameter || parameter != 0;
+        break;
+    case TRtfKeyword::kwLs:
+        para.listOverride = parameter;
+        break;
+    case TRtfKeyword::kwIlvl:
+        para.listLevel = Clamp(parameter, 0, MaxListLevels - 1);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+bool TRtfParser::SpecialWord(TRtfKeyword keyword, int parameter, bool hasParameter)
+{
+    const bool body = Top().destination == TDestination::dsText;
+    switch (keyword) {
+    case TRtfKeyword::kwPar:
+        if (!body)
+            break;
+        if (Top().para.inTable)
+            FPendingCellBreak = true;
+        else
+            EndParagraph();
+        break;
+    case TRtfKeyword::kwSect:
+        if (body)
+            EndParagraph();
+        break;
+    case TRtfKeyword::kwPage:
+        if (!body)
+            break;
+        if (!FParagraphEmpty || FPendingCellBreak)
+            EndParagraph();
+        FPageBreakPending = true;
+        break;
+    case TRtfKeyword::kwCell:
+    case TRtfKeyword::kwNestcell:
+    case TRtfKeyword::kwNestrow:
+        if (body) {
+            FPendingCellBreak = false;
+            FPendingTabs = std::min(FPendingTabs + 1, 1024);
+        }
+        break;
+    case TRtfKeyword::kwRow:
+        if (body) {
+            FPendingCellBreak = false;
+            FPendingTabs = 0;
+            EndParagraph();
+        }
+        break;
+    case TRtfKeyword::kwLine:
+        AppendCharacter(LineSeparator);
+        break;
+    case TRtfKeyword::kwTab:
+        AppendCharacter(u'\t');
+        break;
+    case TRtfKeyword::kwEmdash:
+        AppendCharacter(0x2014);
+        break;
+    case TRtfKeyword::kwEndash:
+        AppendCharacter(0x2013);
+        break;
+    case TRtfKeyword::kwEmspace:
+        AppendCharacter(0x2003);
+        break;
+    case TRtfKeyword::kwEnspace:
+        AppendCharacter(0x2002);
+        break;
+    case TRtfKeyword::kwQmspace:
+        AppendCharacter(0x2005);
+        break;
+    case TRtfKeyword::kwBullet:
+        AppendCharacter(0x2022);
+        break;
+    case TRtfKeyword::kwLquote:
+        AppendCharacter(0x2018);
+        break;
+    case TRtfKeyword::kwRquote:
+        AppendCharacter(0x2019);
+        break;
+    case TRtfKeyword::kwLdblquote:
+        AppendCharacter(0x201C);
+        break;
+    case TRtfKeyword::kwRdblquote:
+        AppendCharacter(0x201D);
+        break;
+    case TRtfKeyword::kwZwj:
+        AppendCharacter(0x200D);
+        break;
+    case TRtfKeyword::kwZwnj:
+        AppendCharacter(0x200C);
+        break;
+    case TRtfKeyword::kwLtrmark:
+        AppendCharacter(0x200E);
+        break;
+    case TRtfKeyword::kwRtlmark:
+        AppendCharacter(0x200F);
+        break;
+    case TRtfKeyword::kwChftn:
+        // The footnote's number; the note itself follows and is skipped.
+        if (body)
+            AppendText(QString::number(FFootnotes + 1));
+        break;
+    case TRtfKeyword::kwU: {
+        int code = parameter < 0 ? parameter + 65536 : parameter;
+        if (code < 0 || code > 0xFFFF)
+            code = 0xFFFD;
+        // Symbol fonts' characters written as private-use codes stand for the font's glyphs.
+        if (Top().codePage == CpSymbol && code >= 0xF020 && code <= 0xF0FF)
+            code = UnicodeFromSymbolCode(static_cast<unsigned char>(code - 0xF000));
+        if (code == RichText::ParagraphBreak.unicode())
+            SpecialWord(TRtfKeyword::kwPar, 0, false);
+        else if (IsTextCharacter(char16_t(code)))
+            AppendCharacter(char16_t(code));
+        FFallbackLeft = Top().unicodeSkip;
+        break;
+    }
+    case TRtfKeyword::kwUc:
+        Top().unicodeSkip = Clamp(hasParameter ? parameter : 1, 0, MaxUnicodeSkip);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void TRtfParser::ControlSymbol(unsigned char symbol)
+{
+    const bool ignorable = std::exchange(FIgnorable, false);
+    switch (symbol) {
+    case '*':
+        FIgnorable = true;
+        return;
+    case '\\':
+    case '{':
+    case '}':
+        if (Top().destination == TDestination::dsFontTable)
+            FFontEntry.pendingBytes += char(symbol);
+        else
+            AppendCharacter(symbol);
+        break;
+    case '~':
+        AppendCharacter(0x00A0);
+        break;
+    case '-':
+        AppendCharacter(0x00AD);
+        break;
+    case '_':
+        AppendCharacter(0x2011);
+        break;
+    case '\n':
+    case '\r':
+        SpecialWord(TRtfKeyword::kwPar, 0, false);
+        break;
+    default:
+        break;
+    }
+    if (ignorable)
+        SetDestination(TDestination::dsSkip);
+}
+
+void TRtfParser::Text(std::string_view bytes)
+{
+    if (std::exchange(FIgnorable, false)) {
+        SetDestination(TDestination::dsSkip);
+        return;
+    }
+    TGroupState& state = Top();
+    switch (state.destination) {
+    case TDestination::dsText:
+        if (!state.table) {
+            FPendingBytes.append(bytes.data(), qsizetype(bytes.size()));
+            FPendingCodePage = state.codePage;
+        } else if (QString* run = BodyRun()) {
+            DecodeSingleByte(bytes, *run);
+            CheckLimit();
+        }
+        break;
+    case TDestination::dsFieldInstruction:
+    case TDestination::dsLevelText:
+    case TDestination::dsNumberingBefore:
+    case TDestination::dsNumberingAfter:
+        if (!state.table) {
+            FPendingBytes.append(bytes.data(), qsizetype(bytes.size()));
+            FPendingCodePage = state.codePage;
+        } else {
+            FScratch.resize(0);
+            DecodeSingleByte(bytes, FScratch);
+            AppendText(FScratch);
+        }
+        break;
+    case TDestination::dsFontTable:
+        for (char c : bytes) {
+            if (c == ';')
+                FinishFontEntry();
+            else if (FFontNumber >= 0 && FFontEntry.pendingBytes.size() < MaxShortText
+                && static_cast<unsigned char>(c) >= 0x20)
+                FFontEntry.pendingBytes += c;
+        }
+        break;
+    case TDestination::dsColorTable:
+        for (char c : bytes) {
+            if (c == ';')
+                FinishColor();
+        }
+        break;
+    default:
+        // Object wrappers, list tables and pictures: their text is no text of the document.
+        // FIXME: Pictures are not read yet; their \pict data arrive here.
+        break;
+    }
+}
+
+void TRtfParser::HexByte(unsigned char value)
+{
+    TGroupState& state = Top();
+    if (std::exchange(FIgnorable, false)) {
+        SetDestination(TDestination::dsSkip);
+        return;
+    }
+    switch (state.destination) {
+    case TDestination::dsFontTable:
+        if (FFontNumber >= 0 && FFontEntry.pendingBytes.size() < MaxShortText && value >= 0x20)
+            FFontEntry.pendingBytes += char(value);
+        break;
+    case TDestination::dsLevelText:
+        // The level text's length and number placeholders are raw byte values.
+        if (value < 0x20) {
+            FlushBytes();
+            AppendCharacter(value);
+            break;
+        }
+        [[fallthrough]];
+    case TDestination::dsText:
+    case TDestination::dsFieldInstruction:
+    case TDestination::dsNumberingBefore:
+    case TDestination::dsNumberingAfter:
+        if (!state.table) {
+            FPendingBytes += char(value);
+            FPendingCodePage = state.codePage;
+        } else {
+            const char16_t character = value == '\t' ? u'\t' : state.table->map[value];
+            if ((value >= 0x20 || value == '\t') && IsTextCharacter(character))
+                AppendCharacter(character);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- Text
+
+void TRtfParser::AppendText(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    switch (Top().destination) {
+    case TDestination::dsText:
+        if (QString* run = BodyRun()) {
+            run->append(text);
+            CheckLimit();
+        }
+        break;
+    case TDestination::dsFieldInstruction:
+        if (!FFields.empty() && FFields.back().instruction.size() < MaxInstruction)
+            FFields.back().instruction.append(text);
+        break;
+    case TDestination::dsLevelText:
+        if (FLevelText.size() < MaxShortText)
+            FLevelText.append(text);
+        break;
+    case TDestination::dsNumberingBefore:
+        if (FPendingNumbering.before.size() < MaxShortText)
+            FPendingNumbering.before.append(text);
+        break;
+    case TDestination::dsNumberingAfter:
+        if (FPendingNumbering.after.size() < MaxShortText)
+            FPendingNumbering.after.append(text);
+        break;
+    default:
+        break;
+    }
+}
+
+void TRtfParser::DecodeSingleByte(std::string_view bytes, QString& target)
+{
+    const TSingleByteTable& table = *Top().table;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        if (table.asciiCompatible) {
+            const std::size_t start = i;
+            while (i < size && data[i] >= 0x20 && data[i] < 0x7F)
+                ++i;
+            if (i > start)
+                target.append(QLatin1StringView(bytes.data() + start, qsizetype(i - start)));
+            if (i == size)
+                break;
+        }
+        // Code pages of other platforms map some printable bytes to control characters.
+        const unsigned char b = data[i++];
+        if (b >= 0x20 && IsTextCharacter(table.map[b]))
+            target.append(QChar(table.map[b]));
+        else if (b == '\t')
+            target.append(u'\t');
+    }
+}
+
+// Decodes the multi-byte text collected so far; every token but text and hex bytes ends it.
+void TRtfParser::FlushBytes()
+{
+    if (FPendingBytes.isEmpty())
+        return;
+    FScratch.resize(0);
+    FMultiByte.Decode(FPendingCodePage, FPendingBytes, FScratch);
+    FPendingBytes.resize(0);
+    FScratch.removeIf([](QChar c) { return !IsTextCharacter(c.unicode()); });
+    AppendText(FScratch);
+}
+
+// The run to append body text to, once pending table separators are placed and the run has the
+// current formatting; null when the text is hidden or the limit is reached.
+QString* TRtfParser::BodyRun()
+{
+    const TGroupState& state = Top();
+    if (state.chars.hidden || FLimitReached)
+        return nullptr;
+    if (FPendingCellBreak) {
+        FPendingCellBreak = false;
+        if (!state.para.inTable)
+            EndParagraph();
+        else if (!FParagraphEmpty && FPendingTabs == 0)
+            FRun.append(LineSeparator);
+    }
+    if (FPendingTabs > 0) {
+        FRun.append(QString(FPendingTabs, u'\t'));
+        FPendingTabs = 0;
+    }
+    if (!(state.chars == FRunState)) {
+        FlushRun();
+        FRunState = state.chars;
+    }
+    FParagraphEmpty = false;
+    return FLimitReached ? nullptr : &FRun;
+}
+
+void TRtfParser::CheckLimit()
+{
+    if (FRun.size() >= FCharactersLeft)
+        FlushRun();
+}
+
+void TRtfParser::FlushRun()
+{
+    if (FRun.isEmpty())
+        return;
+    if (FRun.size() >= FCharactersLeft) {
+        qsizetype keep = FCharactersLeft;
+        if (keep > 0 && FRun[keep - 1].isHighSurrogate())
+            --keep;
+        FRun.truncate(keep);
+        FLimitReached = true;
+    }
+    if (!FRun.isEmpty())
+        FCursor.insertText(FRun, CharFormat(FRunState));
+    FCharactersLeft -= FRun.size();
+    FRun.resize(0);
+}
+
+// ---- Paragraphs
+
+void TRtfParser::EndParagraph()
+{
+    FlushRun();
+    FPendingCellBreak = false;
+    FPendingTabs = 0;
+    if (FLimitReached || FCharactersLeft <= 0) {
+        FLimitReached = true;
+        return;
+    }
+    FinishBlock();
+    FCursor.insertBlock(QTextBlockFormat(), CharFormat(Top().chars));
+    --FCharactersLeft;
+    FParagraphEmpty = true;
+}
+
+// Gives the paragraph being built its format and joins it to the list of the paragraph before.
+void TRtfParser::FinishBlock()
+{
+    const TParaState& para = Top().para;
+    const TNumbering numbering = ResolveNumbering(para);
+    FCursor.setBlockFormat(BlockFormat(para, numbering, FPageBreakPending || para.pageBreakBefore));
+    FPageBreakPending = false;
+
+    const QTextBlock block = FCursor.block();
+    if (numbering.numbering == 0) {
+        if (QTextList* list = block.textList())
+            list->remove(block);
+        FPreviousNumbered = false;
+        return;
+    }
+    if (FList && FPreviousNumbered && FListNumbering == numbering && FListOverride == para.listOverride
+        && FListLevel == para.listLevel) {
+        FList->add(block);
+        return;
+    }
+    QTextListFormat format;
+    format.setIndent(0);
+    switch (numbering.numbering) {
+    case PFN_BULLET:
+        format.setStyle(QTextListFormat::ListDisc);
+        break;
+    case PFN_LCLETTER:
+        format.setStyle(QTextListFormat::ListLowerAlpha);
+        break;
+    case PFN_UCLETTER:
+        format.setStyle(QTextListFormat::ListUpperAlpha);
+        break;
+    case PFN_LCROMAN:
+        format.setStyle(QTextListFormat::ListLowerRoman);
+        break;
+    case PFN_UCROMAN:
+        format.setStyle(QTextListFormat::ListUpperRoman);
+        break;
+    default:
+        format.setStyle(QTextListFormat::ListDecimal);
+        break;
+    }
+    if (numbering.numbering != PFN_BULLET) {
+        switch (numbering.style) {
+        case PFNS_PERIOD:
+            format.setNumberSuffix(QStringLiteral("."));
+            break;
+        case PFNS_PAREN:
+            format.setNumberSuffix(QStringLiteral(")"));
+            break;
+        case PFNS_PARENS:
+            format.setNumberPrefix(QStringLiteral("("));
+            format.setNumberSuffix(QStringLiteral(")"));
+            break;
+        default:
+            format.setNumberSuffix(QString());
+            break;
+        }
+    }
+    FList = FCursor.createList(format);
+    FListNumbering = numbering;
+    FListOverride = para.listOverride;
+    FListLevel = para.listLevel;
+    FPreviousNumbered = true;
+}
+
+TNumbering TRtfParser::ResolveNumbering(const TParaState& para) const
+{
+    if (para.listOverride > 0) {
+        const auto found = FListOverrides.constFind(para.listOverride);
+        const auto list
+            = found != FListOverrides.constEnd() ? FListById.constFind(found.value()) : FListById.constEnd();
+        if (list != FListById.constEnd() && !FLists[list.value()].levels.empty()) {
+            const std::vector<TListLevel>& levels = FLists[list.value()].levels;
+            {
+                const TListLevel& level = levels[std::min(std::size_t(para.listLevel), levels.size() - 1)];
+                if (level.numbering == 0)
+                    return {};
+                TNumbering numbering;
+                numbering.numbering = level.numbering;
+                numbering.style = level.numbering == PFN_BULLET ? 0 : level.style;
+                numbering.start = level.numbering == PFN_BULLET ? -1 : level.start;
+                numbering.tab = para.numbering.tab;
+                return numbering;
+            }
+        }
+    }
+    return para.numbering;
+}
+
+const QTextBlockFormat& TRtfParser::BlockFormat(const TParaState& para, const TNumbering& numbering, bool pageBreak)
+{
+    TParaState key = para;
+    key.numbering = numbering;
+    key.pageBreakBefore = pageBreak;
+    const auto found = FBlockFormats.constFind(key);
+    if (found != FBlockFormats.constEnd())
+        return found.value();
+
+    QTextBlockFormat format;
+    static constexpr Qt::Alignment Alignments[] = { Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify };
+    format.setAlignment(Alignments[para.alignment]);
+    auto setLength = [&format](int property, int twips) {
+        if (twips != 0)
+            format.setProperty(property, twips);
+    };
+    setLength(RichText::StartIndent, para.leftIndent + para.firstIndent);
+    setLength(RichText::Offset, -para.firstIndent);
+    setLength(RichText::RightIndent, para.rightIndent);
+    setLength(RichText::SpaceBefore, para.spaceBefore);
+    setLength(RichText::SpaceAfter, para.spaceAfter);
+
+    const int spacing = para.lineSpacing;
+    int rule = 0;
+    int value = 0;
+    if (spacing != 0 && para.lineMultiple) {
+        // The platform counts multiples in twentieths of a line, RTF in 240ths.
+        const int lines = std::abs(spacing);
+        rule = lines == 240 ? 0 : lines == 360 ? 1 : lines == 480 ? 2 : 5;
+        value = rule == 5 ? std::max(1, int(std::nearbyint(lines / 12.0))) : 0;
+    } else if (spacing > 0) {
+        rule = 3;
+        value = spacing;
+    } else if (spacing < 0) {
+        rule = 4;
+        value = -spacing;
+    }
+    setLength(RichText::LineSpacingRule, rule);
+    setLength(RichText::LineSpacing, value);
+
+    if (para.tabCount > 0) {
+        QList<int> stops(para.tabs.begin(), para.tabs.begin() + para.tabCount);
+        std::sort(stops.begin(), stops.end());
+        stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
+        format.setProperty(RichText::TabStops, QVariant::fromValue(stops));
+    }
+    if (numbering.numbering != 0) {
+        format.setProperty(RichText::Numbering, numbering.numbering);
+        if (numbering.numbering != PFN_BULLET)
+            format.setProperty(RichText::NumberingStyle, numbering.style);
+        if (numbering.start >= 0)
+            format.setProperty(RichText::NumberingStart, numbering.start);
+        setLength(RichText::NumberingTab, numbering.tab);
+    }
+    if (pageBreak)
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    RichText::ApplyDisplayProperties(format);
+
+    if (FBlockFormats.size() >= MaxCachedFormats)
+        FBlockFormats.clear();
+    return FBlockFormats.insert(key, format).value();
+}
+
+const QTextCharFormat& TRtfParser::CharFormat(const TCharState& chars)
+{
+    const auto found = FCharFormats.constFind(chars);
+    if (found != FCharFormats.constEnd())
+        return found.value();
+
+    QTextCharFormat format = FOptions.defaultFormat;
+    const auto font = FFonts.constFind(chars.font);
+    if (font != FFonts.constEnd()) {
+        format.setFontFamilies(QStringList { font->name });
+        if (font->charset >= 0)
+            format.setProperty(RichText::Charset, font->charset);
+        else
+            format.clearProperty(RichText::Charset);
+        if (font->pitchAndFamily >= 0)
+            format.setProperty(RichText::PitchAndFamily, font->pitchAndFamily);
+        else
+            format.clearProperty(RichText::PitchAndFamily);
+    }
+    format.setFontPointSize(chars.halfPoints / 2.0);
+    format.setFontWeight(chars.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(chars.italic);
+    format.setFontStrikeOut(chars.strike);
+    format.setUnderlineStyle(QtUnderline(chars.underline));
+    if (chars.underline != CFU_UNDERLINENONE)
+        format.setProperty(RichText::UnderlineType, chars.underline);
+    else
+        format.clearProperty(RichText::UnderlineType);
+
+    auto colorAt = [this](int index) {
+        return index >= 0 && std::size_t(index) < FColors.size() ? FColors[std::size_t(index)] : QColor();
+    };
+    const QColor foreground = colorAt(chars.color);
+    if (foreground.isValid())
+        format.setForeground(foreground);
+    else
+        format.clearForeground();
+    const QColor background = chars.background > 0 ? colorAt(chars.background) : QColor();
+    if (background.isValid())
+        format.setBackground(background);
+    else
+        format.clearBackground();
+
+    format.setVerticalAlignment(chars.vertical == 1 ? QTextCharFormat::AlignSuperScript
+            : chars.vertical == 2                   ? QTextCharFormat::AlignSubScript
+                                                    : QTextCharFormat::AlignNormal);
+    if (chars.offsetTwips != 0)
+        format.setProperty(RichText::OffsetTwips, chars.offsetTwips);
+    else
+        format.clearProperty(RichText::OffsetTwips);
+    format.setFontCapitalization(chars.capitals == 1 ? QFont::AllUppercase
+            : chars.capitals == 2                    ? QFont::SmallCaps
+                                                     : QFont::MixedCase);
+    if (chars.protect)
+        format.setProperty(RichText::Protected, true);
+    else
+        format.clearProperty(RichText::Protected);
+    if (chars.link >= 0) {
+        format.setAnchor(true);
+        format.setAnchorHref(FLinks[chars.link]);
+    }
+    if (FCharFormats.size() >= MaxCachedFormats)
+        FCharFormats.clear();
+    return FCharFormats.insert(chars, format).value();
+}
+
+// ---- Tables of the document
+
+// Font names are in the font's own code page, but a symbol font's name is plain text.
+void TRtfParser::DecodeFontName()
+{
+    TFontEntry& entry = FFontEntry;
+    if (entry.pendingBytes.isEmpty())
+        return;
+    int codePage = entry.codePage ? entry.codePage : CodePageFromCharset(entry.charset, FDocumentCodePage);
+    if (codePage == CpSymbol)
+        codePage = FDocumentCodePage;
+    if (const TSingleByteTable* table = SingleByteTable(codePage)) {
+        for (char b : entry.pendingBytes)
+            entry.name += QChar(table->map[static_cast<unsigned char>(b)]);
+    } else {
+        FMultiByte.Decode(codePage, entry.pendingBytes, entry.name);
+        entry.name.removeIf([](QChar c) { return !IsTextCharacter(c.unicode()) || c == u'\t'; });
+    }
+    entry.pendingBytes.clear();
+}
+
+void TRtfParser::FinishFontEntry()
+{
+    if (FFontNumber < 0)
+        return;
+    DecodeFontName();
+    TFontEntry& entry = FFontEntry;
+    entry.name = entry.name.trimmed();
+    if (FFonts.size() < MaxTableEntries || FFonts.contains(FFontNumber))
+        FFonts.insert(FFontNumber, entry);
+    FFontNumber = -1;
+    entry = {};
+}
+
+void TRtfParser::FinishColor()
+{
+    if (FColors.size() >= MaxTableEntries)
+        return;
+    if (FRed < 0 && FGreen < 0 && FBlue < 0)
+        FColors.emplace_back();
+    else
+        FColors.emplace_back(std::max(FRed, 0), std::max(FGreen, 0), std::max(FBlue, 0));
+    FRed = FGreen = FBlue = -1;
+}
+
+// A level text is its length, then its characters with the placeholders of level numbers (codes 0..8).
+void TRtfParser::FinishLevelText()
+{
+    if (FLists.empty() || FLists.back().levels.empty() || FLevelText.isEmpty())
+        return;
+    QString text = FLevelText;
+    const int length = text[0].unicode();
+    text = length < 0x20 ? text.mid(1, length) : text;
+    if (text.endsWith(u';'))
+        text.chop(1);
+    qsizetype placeholder = -1;
+    for (qsizetype i = 0; i < text.size() && placeholder < 0; ++i) {
+        if (text[i].unicode() < 9)
+            placeholder = i;
+    }
+    TListLevel& level = FLists.back().levels.back();
+    if (placeholder < 0) {
+        level.style = PFNS_PLAIN;
+        return;
+    }
+    QString after = text.mid(placeholder + 1);
+    for (qsizetype i = 0; i < after.size(); ++i) {
+        if (after[i].unicode() < 9) {
+            after.truncate(i);
+            break;
+        }
+    }
+    level.style = StyleFromTexts(text.left(placeholder), after);
+}
+
+void TRtfParser::FinishNumbering()
+{
+    const TPendingNumbering& pending = FPendingNumbering;
+    TNumbering& numbering = Top().para.numbering;
+    numbering = {};
+    if (pending.bullet) {
+        numbering.numbering = PFN_BULLET;
+    } else if (pending.body) {
+        numbering.numbering = pending.format ? pending.format : PFN_ARABIC;
+        numbering.style = StyleFromTexts(pending.before.trimmed(), pending.after.trimmed());
+        numbering.start = pending.start >= 0 ? pending.start : 1;
+    }
+    if (numbering.numbering != 0)
+        numbering.tab = pending.indent;
+}
+
+void TRtfParser::SetDocumentCodePage(int codePage)
+{
+    FDocumentCodePage = codePage;
+    for (TGroupState& state : FStack)
+        UpdateCodePage(state);
+}
+
+void TRtfParser::UpdateCodePage(TGroupState& state) const
+{
+    state.codePage = FontCodePage(state.chars.font);
+    state.table = SingleByteTable(state.codePage);
+}
+
+int TRtfParser::FontCodePage(int font) const
+{
+    const auto found = FFonts.constFind(font);
+    if (found == FFonts.constEnd())
+        return FDocumentCodePage;
+    const TFontEntry& entry = found.value();
+    if (entry.codePage > 0)
+        return entry.codePage;
+    const bool symbolName = entry.name.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive);
+    if (entry.charset < 0)
+        return symbolName ? CpSymbol : FDocumentCodePage;
+    const int codePage = CodePageFromCharset(entry.charset, FDocumentCodePage);
+    if (codePage == CpSymbol && !symbolName)
+        return CpPrivateSymbol;
+    return codePage;
+}
+
+} // namespace
+
+void TRtfReader::Read(const QByteArray& rtf, QTextCursor& cursor, const TRtfReadOptions& options)
+{
+    if (!rtf.startsWith("{\\rtf"))
+        throw EConvertError(QStringLiteral("The data are not in Rich Text Format"));
+    if (cursor.isNull())
+        return;
+    TEditBlock edit(cursor);
+    if (cursor.hasSelection())
+        cursor.removeSelectedText();
+    TRtfParser parser(rtf, cursor, options);
+    parser.Run();
+}

@@ -1,0 +1,971 @@
+// RtfWriter.cpp: the document model to RTF in the control's dialect. A first pass collects the runs of
+// the range with their resolved formats, the fonts and the colours; the second writes the header and
+// the paragraphs, emitting only the formatting that changes from run to run.
+#include "RtfWriter.h"
+
+#include "RichEditRecords.h"
+#include "RichTextFormat.h"
+#include "RtfCodePages.h"
+
+#include <QBrush>
+#include <QHash>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+enum class TEncoding : int {
+    enAnsi = 0, // Windows-1252 bytes as \'hh, the rest as \u
+    enSymbol = 1, // the Symbol font's codes
+    enPrivateSymbol = 2, // other symbol fonts: U+F000 + code
+    enUnicode = 3, // fonts of other code pages: everything beyond ASCII as \u
+};
+
+struct TFontKey {
+    QString family;
+    int charset = DEFAULT_CHARSET;
+    int pitchAndFamily = 0;
+    bool operator==(const TFontKey&) const = default;
+};
+
+size_t qHash(const TFontKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.family, key.charset, key.pitchAndFamily);
+}
+
+struct TRunFormat {
+    int font = 0;
+    int halfPoints = 24;
+    int color = 0; // colour table index, 0 automatic
+    int background = 0;
+    int underline = CFU_UNDERLINENONE;
+    int offsetHalfPoints = 0;
+    int vertical = 0; // 0 baseline, 1 superscript, 2 subscript
+    int capitals = 0; // 0 as typed, 1 all capitals, 2 small capitals
+    int link = -1;
+    bool bold = false;
+    bool italic = false;
+    bool strike = false;
+    bool protect = false;
+    TEncoding encoding = TEncoding::enAnsi;
+};
+
+struct TRun {
+    int format = 0;
+    int object = -1; // index of the object format when the run holds objects
+    QString text;
+};
+
+struct TParagraph {
+    QTextBlockFormat format;
+    int markFormat = 0; // the paragraph mark's format: an empty paragraph's height comes from it
+    std::size_t firstRun = 0;
+    std::size_t runCount = 0;
+    bool breakAfter = false;
+};
+
+// The paragraph properties the writer emits; a paragraph writes \pard and them when they change.
+struct TParaFormat {
+    int alignment = 0; // 0 left, 1 right, 2 centre, 3 justified
+    int startIndent = 0;
+    int offset = 0;
+    int rightIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    int lineSpacing = 0;
+    int lineSpacingRule = 0;
+    int numbering = 0;
+    int numberingStyle = 0;
+    int numberingStart = -1;
+    int numberingTab = 0;
+    QList<int> tabs;
+    bool operator==(const TParaFormat&) const = default;
+    bool SameNumbering(const TParaFormat& other) const
+    {
+        return numbering == other.numbering && numberingStyle == other.numberingStyle
+            && numberingStart == other.numberingStart;
+    }
+};
+
+TParaFormat ParaFormatOf(const QTextBlockFormat& format)
+{
+    TParaFormat para;
+    const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (alignment & (Qt::AlignRight | Qt::AlignTrailing))
+        para.alignment = 1;
+    else if (alignment & Qt::AlignHCenter)
+        para.alignment = 2;
+    else if (alignment & Qt::AlignJustify)
+        para.alignment = 3;
+    para.startIndent = format.intProperty(RichText::StartIndent);
+    para.offset = format.intProperty(RichText::Offset);
+    para.rightIndent = format.intProperty(RichText::RightIndent);
+    para.spaceBefore = format.intProperty(RichText::SpaceBefore);
+    para.spaceAfter = format.intProperty(RichText::SpaceAfter);
+    para.lineSpacing = format.intProperty(RichText::LineSpacing);
+    para.lineSpacingRule = format.intProperty(RichText::LineSpacingRule);
+    para.numbering = format.intProperty(RichText::Numbering);
+    if (para.numbering != 0) {
+        para.numberingStyle = format.intProperty(RichText::NumberingStyle);
+        if (format.hasProperty(RichText::NumberingStart))
+            para.numberingStart = format.intProperty(RichText::NumberingStart);
+        para.numberingTab = format.intProperty(RichText::NumberingTab);
+    }
+    para.tabs = format.property(RichText::TabStops).value<QList<int>>();
+    return para;
+}
+
+QString RomanNumber(int number)
+{
+    static constexpr std::pair<int, const char*> Digits[]
+        = { { 1000, "m" }, { 900, "cm" }, { 500, "d" }, { 400, "cd" }, { 100, "c" }, { 90, "xc" }, { 50, "l" },
+              { 40, "xl" }, { 10, "x" }, { 9, "ix" }, { 5, "v" }, { 4, "iv" }, { 1, "i" } };
+    if (number <= 0 || number > 3999)
+        return QString::number(number);
+    QString text;
+    for (const auto& [value, digits] : Digits) {
+        while (number >= value) {
+            text += QLatin1String(digits);
+            number -= value;
+        }
+    }
+    return text;
+}
+
+QString LetterNumber(int number)
+{
+    if (number <= 0)
+        return QString::number(number);
+    QString text;
+    while (number > 0) {
+        --number;
+        text.prepend(QChar(u'a' + number % 26));
+        number /= 26;
+    }
+    return text;
+}
+
+// The marker a numbered paragraph shows, for readers that do not number paragraphs themselves.
+QString NumberText(int numbering, int style, int number)
+{
+    QString text;
+    switch (numbering) {
+    case PFN_LCLETTER:
+        text = LetterNumber(number);
+        break;
+    case PFN_UCLETTER:
+        text = LetterNumber(number).toUpper();
+        break;
+    case PFN_LCROMAN:
+        text = RomanNumber(number);
+        break;
+    case PFN_UCROMAN:
+        text = RomanNumber(number).toUpper();
+        break;
+    default:
+        text = QString::number(number);
+        break;
+    }
+    switch (style & 0x0F00) {
+    case PFNS_PAREN:
+        return text + u')';
+    case PFNS_PARENS:
+        return u'(' + text + u')';
+    case PFNS_PERIOD:
+        return text + u'.';
+    case PFNS_NONUMBER:
+        return {};
+    default:
+        return text;
+    }
+}
+
+const char* UnderlineWord(int type)
+{
+    switch (type) {
+    case CFU_UNDERLINENONE:
+        return "ulnone";
+    case CFU_UNDERLINEWORD:
+        return "ulw";
+    case CFU_UNDERLINEDOUBLE:
+        return "uldb";
+    case CFU_UNDERLINEDOTTED:
+        return "uld";
+    case CFU_UNDERLINEDASH:
+        return "uldash";
+    case CFU_UNDERLINEDASHDOT:
+        return "uldashd";
+    case CFU_UNDERLINEDASHDOTDOT:
+        return "uldashdd";
+    case CFU_UNDERLINEWAVE:
+        return "ulwave";
+    case CFU_UNDERLINETHICK:
+        return "ulth";
+    default:
+        return "ul";
+    }
+}
+
+int UnderlineFromQt(int style)
+{
+    switch (style) {
+    case QTextCharFormat::NoUnderline:
+        return CFU_UNDERLINENONE;
+    case QTextCharFormat::DashUnderline:
+        return CFU_UNDERLINEDASH;
+    case QTextCharFormat::DotLine:
+        return CFU_UNDERLINEDOTTED;
+    case QTextCharFormat::DashDotLine:
+        return CFU_UNDERLINEDASHDOT;
+    case QTextCharFormat::DashDotDotLine:
+        return CFU_UNDERLINEDASHDOTDOT;
+    case QTextCharFormat::WaveUnderline:
+    case QTextCharFormat::SpellCheckUnderline:
+        return CFU_UNDERLINEWAVE;
+    default:
+        return CFU_UNDERLINE;
+    }
+}
+
+class TRtfEmitter {
+public:
+    explicit TRtfEmitter(const TRtfWriteOptions& options);
+    void Collect(const QTextDocument& document, int start, int end);
+    QByteArray Emit();
+
+private:
+    int FormatSlot(int formatIndex, const QTextCharFormat& format);
+    TRunFormat RunFormat(const QTextCharFormat& format);
+    QVariant Property(const QTextCharFormat& format, int property) const;
+    int FontIndex(const TFontKey& key);
+    int ColorIndex(const QVariant& brush);
+    int SymbolFont();
+
+    void WriteHeader();
+    void WriteListTable();
+    void WriteParagraphFormat(const TParaFormat& para, int number, int list);
+    void WriteNumberText(const TParaFormat& para, int number);
+    void WriteChanges(const TRunFormat& format);
+    void WriteText(QStringView text, const TRunFormat& format, int object);
+    void WriteObject(const QTextCharFormat& format);
+    void OpenLink(int link);
+    void CloseLink();
+
+    void Word(const char* name);
+    void Word(const char* name, int value);
+    void Open();
+    void Close();
+    void Literal(char c);
+    void Hex(int byte);
+    void Unicode(char16_t character);
+    void AppendInt(int value);
+
+    const TRtfWriteOptions& FOptions;
+    QByteArray FOut;
+    bool FNeedSpace = false; // a control word was written: literal text needs a delimiter first
+
+    std::vector<TFontKey> FFonts;
+    QHash<TFontKey, int> FFontIndex;
+    std::vector<QRgb> FColors;
+    QHash<QRgb, int> FColorIndex;
+    QStringList FLinks;
+    QHash<QString, int> FLinkIndex;
+    int FSymbolFont = -1;
+
+    std::vector<TRunFormat> FFormats;
+    QHash<int, int> FFormatSlots; // document format index to FFormats
+    std::vector<TRun> FRuns;
+    std::vector<TParagraph> FParagraphs;
+    std::vector<QTextCharFormat> FObjects;
+    std::vector<TParaFormat> FParaFormats; // of FParagraphs
+    std::vector<int> FParagraphLists; // of FParagraphs: the \ls number, 0 for none
+    std::vector<TParaFormat> FLists; // the numbering of each list
+    qsizetype FTextLength = 0;
+
+    TRunFormat FState; // the formatting the reader has at this point of the output
+    bool FStateKnown = false;
+    TRunFormat FStateOutsideLink;
+    int FOpenLink = -1;
+};
+
+TRtfEmitter::TRtfEmitter(const TRtfWriteOptions& options)
+    : FOptions(options)
+{
+    // Font 0 is the default format's, which \deff names.
+    RunFormat(options.defaultFormat);
+}
+
+void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
+{
+    QTextBlock block = document.findBlock(start);
+    bool first = true;
+    while (block.isValid()) {
+        const int blockStart = block.position();
+        if (!first && blockStart >= end)
+            break;
+        first = false;
+        TParagraph paragraph;
+        paragraph.format = block.blockFormat();
+        paragraph.markFormat = FormatSlot(block.charFormatIndex(), block.charFormat());
+        paragraph.firstRun = FRuns.size();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid())
+                continue;
+            const int fragmentStart = fragment.position();
+            const int fragmentEnd = fragmentStart + fragment.length();
+            const int from = std::max(fragmentStart, start);
+            const int to = std::min(fragmentEnd, end);
+            if (from >= to)
+                continue;
+            TRun run;
+            const QTextCharFormat format = fragment.charFormat();
+            run.format = FormatSlot(fragment.charFormatIndex(), format);
+            run.text = fragment.text();
+            if (from != fragmentStart || to != fragmentEnd)
+                run.text = run.text.mid(from - fragmentStart, to - from);
+            if (format.objectType() != QTextFormat::NoObject || format.isImageFormat()) {
+                run.object = int(FObjects.size());
+                FObjects.push_back(format);
+            }
+            FTextLength += run.text.size();
+            FRuns.push_back(std::move(run));
+        }
+        paragraph.runCount = FRuns.size() - paragraph.firstRun;
+        paragraph.breakAfter = blockStart + block.length() - 1 < end;
+        if (paragraph.format.intProperty(RichText::Numbering) == PFN_BULLET)
+            SymbolFont();
+        FParagraphs.push_back(std::move(paragraph));
+        block = block.next();
+    }
+}
+
+QByteArray TRtfEmitter::Emit()
+{
+    FOut.reserve(FTextLength + qsizetype(FRuns.size()) * 16 + qsizetype(FParagraphs.size()) * 32 + 1024);
+    // Numbered paragraphs in a row with the same numbering are one list, so that a list after other
+    // paragraphs starts again.
+    for (const TParagraph& paragraph : FParagraphs) {
+        FParaFormats.push_back(ParaFormatOf(paragraph.format));
+        const TParaFormat& para = FParaFormats.back();
+        int list = 0;
+        if (para.numbering != 0) {
+            const bool continues = FParaFormats.size() > 1 && FParagraphLists.back() != 0
+                && FParaFormats[FParaFormats.size() - 2].SameNumbering(para);
+            if (!continues)
+                FLists.push_back(para);
+            list = int(FLists.size());
+        }
+        FParagraphLists.push_back(list);
+    }
+    WriteHeader();
+
+    TParaFormat previous;
+    int number = 0;
+    for (std::size_t i = 0; i < FParagraphs.size(); ++i) {
+        const TParagraph& paragraph = FParagraphs[i];
+        const TParaFormat& para = FParaFormats[i];
+        if (paragraph.format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            Word("page");
+
+        // The marker text takes the formatting of the paragraph's text.
+        if (paragraph.runCount > 0 && para.numbering != 0)
+            WriteChanges(FFormats[std::size_t(FRuns[paragraph.firstRun].format)]);
+        else if (paragraph.runCount == 0 && i == 0)
+            WriteChanges(FFormats[std::size_t(paragraph.markFormat)]);
+        if (para.numbering != 0) {
+            const bool continues = i > 0 && FParagraphLists[i - 1] == FParagraphLists[i];
+            number = continues ? number + 1 : (para.numberingStart >= 0 ? para.numberingStart : 1);
+        }
+        if (i == 0 || !(para == previous))
+            WriteParagraphFormat(para, number, FParagraphLists[i]);
+        else if (para.numbering != 0)
+            WriteNumberText(para, number);
+        previous = para;
+
+        for (std::size_t r = paragraph.firstRun; r < paragraph.firstRun + paragraph.runCount; ++r) {
+            const TRun& run = FRuns[r];
+            const TRunFormat& format = FFormats[std::size_t(run.format)];
+            if (format.link != FOpenLink) {
+                CloseLink();
+                // The field's groups restore the formatting outside them, so that must be known first.
+                if (format.link >= 0 && !FStateKnown)
+                    WriteChanges(format);
+                OpenLink(format.link);
+            }
+            WriteChanges(format);
+            WriteText(run.text, format, run.object);
+        }
+        CloseLink();
+
+        if (paragraph.breakAfter) {
+            if (i + 1 < FParagraphs.size() && FParagraphs[i + 1].runCount == 0)
+                WriteChanges(FFormats[std::size_t(FParagraphs[i + 1].markFormat)]);
+            Word("par");
+            FOut += "\r\n";
+            FNeedSpace = false;
+        }
+    }
+    FOut += "}\r\n";
+    return FOut;
+}
+
+// ---- The first pass
+
+int TRtfEmitter::FormatSlot(int formatIndex, const QTextCharFormat& format)
+{
+    const auto found = FFormatSlots.constFind(formatIndex);
+    if (found != FFormatSlots.constEnd())
+        return found.value();
+    FFormats.push_back(RunFormat(format));
+    const int slot = int(FFormats.size()) - 1;
+    FFormatSlots.insert(formatIndex, slot);
+    return slot;
+}
+
+QVariant TRtfEmitter::Property(const QTextCharFormat& format, int property) const
+{
+    return format.hasProperty(property) ? format.property(property) : FOptions.defaultFormat.property(property);
+}
+
+TRunFormat TRtfEmitter::RunFormat(const QTextCharFormat& format)
+{
+    TRunFormat run;
+    TFontKey font;
+    font.family = Property(format, QTextFormat::FontFamilies).toStringList().value(0);
+    if (font.family.isEmpty())
+        font.family = Property(format, QTextFormat::FontFamily).toString();
+    if (font.family.isEmpty())
+        font.family = QStringLiteral("Arial");
+    const QVariant charset = Property(format, RichText::Charset);
+    font.charset = charset.isValid() ? std::clamp(charset.toInt(), 0, 255) : DEFAULT_CHARSET;
+    font.pitchAndFamily = Property(format, RichText::PitchAndFamily).toInt() & 0xFF;
+    run.font = FontIndex(font);
+    if (font.charset == SYMBOL_CHARSET) {
+        run.encoding = font.family.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive)
+            ? TEncoding::enSymbol
+            : TEncoding::enPrivateSymbol;
+    } else if (CodePageFromCharset(font.charset, CpAnsi) != CpAnsi) {
+        run.encoding = TEncoding::enUnicode;
+    }
+
+    const QVariant size = Property(format, QTextFormat::FontPointSize);
+    run.halfPoints = size.isValid() ? std::clamp(int(std::nearbyint(size.toDouble() * 2)), 1, 3276) : 24;
+    const QVariant weight = Property(format, QTextFormat::FontWeight);
+    run.bold = weight.isValid() && weight.toInt() >= QFont::DemiBold;
+    run.italic = Property(format, QTextFormat::FontItalic).toBool();
+    run.strike = Property(format, QTextFormat::FontStrikeOut).toBool();
+    run.protect = Property(format, RichText::Protected).toBool();
+
+    const QVariant underlineType = Property(format, RichText::UnderlineType);
+    const QVariant underlineStyle = Property(format, QTextFormat::TextUnderlineStyle);
+    if (underlineType.isValid())
+        run.underline = underlineType.toInt();
+    else if (underlineStyle.isValid())
+        run.underline = UnderlineFromQt(underlineStyle.toInt());
+    else
+        run.underline = Property(format, QTextFormat::FontUnderline).toBool() ? CFU_UNDERLINE : CFU_UNDERLINENONE;
+
+    run.color = ColorIndex(Property(format, QTextFormat::ForegroundBrush));
+    run.background = ColorIndex(Property(format, QTextFormat::BackgroundBrush));
+
+    const int vertical = Property(format, QTextFormat::TextVerticalAlignment).toInt();
+    run.vertical = vertical == QTextCharFormat::AlignSuperScript ? 1
+        : vertical == QTextCharFormat::AlignSubScript            ? 2
+                                                                 : 0;
+    const int offset = Property(format, RichText::OffsetTwips).toInt();
+    if (offset != 0) {
+        const int halfPoints = std::clamp(int(std::nearbyint(offset / 10.0)), -3276, 3276);
+        run.offsetHalfPoints = halfPoints != 0 ? halfPoints : (offset > 0 ? 1 : -1);
+    }
+    const int capitals = Property(format, QTextFormat::FontCapitalization).toInt();
+    run.capitals = capitals == QFont::AllUppercase ? 1 : capitals == QFont::SmallCaps ? 2 : 0;
+
+    const QString href = format.isAnchor() ? format.anchorHref() : QString();
+    if (!href.isEmpty()) {
+        const auto found = FLinkIndex.constFind(href);
+        if (found != FLinkIndex.constEnd()) {
+            run.link = found.value();
+        } else {
+            run.link = int(FLinks.size());
+            FLinks.append(href);
+            FLinkIndex.insert(href, run.link);
+        }
+    }
+    return run;
+}
+
+int TRtfEmitter::FontIndex(const TFontKey& key)
+{
+    const auto found = FFontIndex.constFind(key);
+    if (found != FFontIndex.constEnd())
+        return found.value();
+    FFonts.push_back(key);
+    const int index = int(FFonts.size()) - 1;
+    FFontIndex.insert(key, index);
+    return index;
+}
+
+int TRtfEmitter::ColorIndex(const QVariant& brush)
+{
+    if (!brush.isValid())
+        return 0;
+    const QBrush value = qvariant_cast<QBrush>(brush);
+    if (value.style() == Qt::NoBrush)
+        return 0;
+    const QRgb rgb = value.color().rgb() & 0xFFFFFF;
+    const auto found = FColorIndex.constFind(rgb);
+    if (found != FColorIndex.constEnd())
+        return found.value();
+    FColors.push_back(rgb);
+    const int index = int(FColors.size());
+    FColorIndex.insert(rgb, index);
+    return index;
+}
+
+// Bullets are the Symbol font's bullet, as the readers of the old numbering expect.
+int TRtfEmitter::SymbolFont()
+{
+    if (FSymbolFont < 0)
+        FSymbolFont = FontIndex({ QStringLiteral("Symbol"), SYMBOL_CHARSET, FF_DECORATIVE | VARIABLE_PITCH });
+    return FSymbolFont;
+}
+
+// ---- The second pass
+
+void TRtfEmitter::WriteHeader()
+{
+    FOut += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl";
+    for (std::size_t i = 0; i < FFonts.size(); ++i) {
+        const TFontKey& font = FFonts[i];
+        Open();
+        Word("f", int(i));
+        static constexpr const char* Families[] = { "fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor" };
+        const int family = font.pitchAndFamily >> 4;
+        Word(family < 6 ? Families[family] : "fnil");
+        if (font.pitchAndFamily & 0x03)
+            Word("fprq", font.pitchAndFamily & 0x03);
+        Word("fcharset", font.charset);
+        TRunFormat nameFormat;
+        nameFormat.encoding
+            = CodePageFromCharset(font.charset, CpAnsi) == CpAnsi ? TEncoding::enAnsi : TEncoding::enUnicode;
+        // A semicolon would end the name.
+        const QStringList parts = font.family.split(u';');
+        for (qsizetype part = 0; part < parts.size(); ++part) {
+            if (part > 0)
+                Hex(';');
+            WriteText(parts[part], nameFormat, -1);
+        }
+        Literal(';');
+        Close();
+    }
+    FOut += "}\r\n";
+    if (!FColors.empty()) {
+        FOut += "{\\colortbl ;";
+        for (QRgb rgb : FColors) {
+            Word("red", qRed(rgb));
+            Word("green", qGreen(rgb));
+            Word("blue", qBlue(rgb));
+            FOut += ';';
+            FNeedSpace = false;
+        }
+        FOut += "}\r\n";
+    }
+    WriteListTable();
+    FOut += "\\viewkind4\\uc1 ";
+    FNeedSpace = false;
+}
+
+// The same numbering once more as a list table, which today's word processors read in preference to
+// the old form: some of them show the old form's letters and roman numbers as decimal numbers.
+void TRtfEmitter::WriteListTable()
+{
+    if (FLists.empty())
+        return;
+    FOut += "{\\*\\listtable";
+    for (std::size_t i = 0; i < FLists.size(); ++i) {
+        const TParaFormat& list = FLists[i];
+        const bool bullet = list.numbering == PFN_BULLET;
+        static constexpr int LevelFormats[] = { 0, 4, 3, 2, 1 }; // arabic, letters, roman numbers
+        const int format = list.numbering - PFN_ARABIC;
+        Open();
+        Word("list");
+        Word("listtemplateid", int(i) + 1);
+        Word("listsimple");
+        Open();
+        Word("listlevel");
+        Word("levelnfc", bullet ? 23 : format >= 0 && format < 5 ? LevelFormats[format] : 0);
+        Word("levelstartat", list.numberingStart >= 0 ? list.numberingStart : 1);
+        Word("levelfollow", 0);
+        Open();
+        Word("leveltext");
+        const int style = list.numberingStyle & 0x0F00;
+        if (bullet) {
+            Hex(1);
+            Hex(0xB7);
+        } else if (style == PFNS_PARENS) {
+            Hex(3);
+            Literal('(');
+            Hex(0);
+            Literal(')');
+        } else if (style == PFNS_PAREN || style == PFNS_PERIOD) {
+            Hex(2);
+            Hex(0);
+            Literal(style == PFNS_PAREN ? ')' : '.');
+        } else {
+            Hex(1);
+            Hex(0);
+        }
+        Literal(';');
+        Close();
+        Open();
+        Word("levelnumbers");
+        if (!bullet)
+            Hex(style == PFNS_PARENS ? 2 : 1);
+        Literal(';');
+        Close();
+        if (bullet)
+            Word("f", SymbolFont());
+        Close();
+        Word("listid", int(i) + 1);
+        Close();
+    }
+    FOut += "}\r\n{\\*\\listoverridetable";
+    for (std::size_t i = 0; i < FLists.size(); ++i) {
+        Open();
+        Word("listoverride");
+        Word("listid", int(i) + 1);
+        Word("listoverridecount", 0);
+        Word("ls", int(i) + 1);
+        Close();
+    }
+    FOut += "}\r\n";
+}
+
+void TRtfEmitter::WriteParagraphFormat(const TParaFormat& para, int number, int list)
+{
+    Word("pard");
+    if (para.numbering != 0) {
+        WriteNumberText(para, number);
+        Open();
+        FOut += "\\*";
+        Word("pn");
+        if (para.numbering == PFN_BULLET) {
+            Word("pnlvlblt");
+            Word("pnf", SymbolFont());
+            Word("pnindent", para.numberingTab);
+            Open();
+            Word("pntxtb");
+            Hex(0xB7);
+            Close();
+        } else {
+            Word("pnlvlbody");
+            Word("pnindent", para.numberingTab);
+            // Readers differ on a missing start (some count from 0), so it is always written.
+            Word("pnstart", para.numberingStart >= 0 ? para.numberingStart : 1);
+            static constexpr const char* Formats[] = { "pndec", "pnlcltr", "pnucltr", "pnlcrm", "pnucrm" };
+            const int format = para.numbering - PFN_ARABIC;
+            Word(format >= 0 && format < 5 ? Formats[format] : "pndec");
+            const int style = para.numberingStyle & 0x0F00;
+            if (style == PFNS_PARENS) {
+                Open();
+                Word("pntxtb");
+                Literal('(');
+                Close();
+            }
+            if (style == PFNS_PAREN || style == PFNS_PARENS || style == PFNS_PERIOD) {
+                Open();
+                Word("pntxta");
+                Literal(style == PFNS_PERIOD ? '.' : ')');
+                Close();
+            }
+        }
+        Close();
+        Word("ls", list);
+    }
+
+    static constexpr const char* Alignments[] = { "ql", "qr", "qc", "qj" };
+    if (para.alignment != 0)
+        Word(Alignments[para.alignment]);
+    if (para.offset != 0)
+        Word("fi", -para.offset);
+    if (para.startIndent + para.offset != 0)
+        Word("li", para.startIndent + para.offset);
+    if (para.rightIndent != 0)
+        Word("ri", para.rightIndent);
+    if (para.spaceBefore != 0)
+        Word("sb", para.spaceBefore);
+    if (para.spaceAfter != 0)
+        Word("sa", para.spaceAfter);
+    switch (para.lineSpacingRule) {
+    case 1:
+        Word("sl", 360);
+        Word("slmult", 1);
+        break;
+    case 2:
+        Word("sl", 480);
+        Word("slmult", 1);
+        break;
+    case 3:
+        Word("sl", std::abs(para.lineSpacing));
+        Word("slmult", 0);
+        break;
+    case 4:
+        Word("sl", -std::abs(para.lineSpacing));
+        Word("slmult", 0);
+        break;
+    case 5:
+        Word("sl", para.lineSpacing * 12);
+        Word("slmult", 1);
+        break;
+    default:
+        break;
+    }
+    for (int stop : para.tabs)
+        Word("tx", stop);
+}
+
+void TRtfEmitter::WriteNumberText(const TParaFormat& para, int number)
+{
+    Open();
+    Word("pntext");
+    if (para.numbering == PFN_BULLET) {
+        Word("f", SymbolFont());
+        Hex(0xB7);
+    } else {
+        TRunFormat textFormat;
+        WriteText(NumberText(para.numbering, para.numberingStyle, number), textFormat, -1);
+    }
+    Word("tab");
+    Close();
+}
+
+void TRtfEmitter::WriteChanges(const TRunFormat& format)
+{
+    TRunFormat& state = FState;
+    if (!FStateKnown || format.font != state.font)
+        Word("f", format.font);
+    if (!FStateKnown || format.halfPoints != state.halfPoints)
+        Word("fs", format.halfPoints);
+    if (!FStateKnown)
+        state = TRunFormat { .font = format.font, .halfPoints = format.halfPoints };
+    if (format.bold != state.bold)
+        format.bold ? Word("b") : Word("b", 0);
+    if (format.italic != state.italic)
+        format.italic ? Word("i") : Word("i", 0);
+    if (format.underline != state.underline)
+        Word(UnderlineWord(format.underline));
+    if (format.strike != state.strike)
+        format.strike ? Word("strike") : Word("strike", 0);
+    if (format.protect != state.protect)
+        format.protect ? Word("protect") : Word("protect", 0);
+    if (format.color != state.color)
+        Word("cf", format.color);
+    if (format.background != state.background)
+        Word("highlight", format.background);
+    if (format.vertical != state.vertical || format.offsetHalfPoints != state.offsetHalfPoints) {
+        if (format.offsetHalfPoints > 0)
+            Word("up", format.offsetHalfPoints);
+        else if (format.offsetHalfPoints < 0)
+            Word("dn", -format.offsetHalfPoints);
+        else if (format.vertical == 1)
+            Word("super");
+        else if (format.vertical == 2)
+            Word("sub");
+        else
+            Word("nosupersub");
+    }
+    if (format.capitals != state.capitals) {
+        if (state.capitals == 1)
+            Word("caps", 0);
+        else if (state.capitals == 2)
+            Word("scaps", 0);
+        if (format.capitals == 1)
+            Word("caps");
+        else if (format.capitals == 2)
+            Word("scaps");
+    }
+    state = format;
+    FStateKnown = true;
+}
+
+void TRtfEmitter::WriteText(QStringView text, const TRunFormat& format, int object)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u < 0x7F && format.encoding != TEncoding::enSymbol
+            && format.encoding != TEncoding::enPrivateSymbol) {
+            if (u == '\\' || u == '{' || u == '}') {
+                FOut += '\\';
+                FOut += char(u);
+                FNeedSpace = false;
+            } else {
+                Literal(char(u));
+            }
+            continue;
+        }
+        switch (u) {
+        case u'\t':
+            Word("tab");
+            continue;
+        case 0x2028:
+            Word("line");
+            continue;
+        case 0xFFFC:
+            if (object >= 0)
+                WriteObject(FObjects[std::size_t(object)]);
+            continue;
+        case 0x00A0:
+            FOut += "\\~";
+            FNeedSpace = false;
+            continue;
+        case 0x00AD:
+            FOut += "\\-";
+            FNeedSpace = false;
+            continue;
+        case 0x2011:
+            FOut += "\\_";
+            FNeedSpace = false;
+            continue;
+        default:
+            break;
+        }
+        if (u < 0x20)
+            continue;
+        switch (format.encoding) {
+        case TEncoding::enAnsi: {
+            const int byte = Cp1252FromUnicode(u);
+            byte >= 0 ? Hex(byte) : Unicode(u);
+            break;
+        }
+        case TEncoding::enSymbol: {
+            const int code = SymbolCodeFromUnicode(u);
+            if (code < 0)
+                Unicode(u);
+            else if (code == u && code != '\\' && code != '{' && code != '}')
+                Literal(char(code)); // digits and punctuation are themselves in the symbol font
+            else
+                Hex(code);
+            break;
+        }
+        case TEncoding::enPrivateSymbol:
+            u >= 0xF000 && u <= 0xF0FF ? Hex(u - 0xF000) : Unicode(u);
+            break;
+        case TEncoding::enUnicode:
+            Unicode(u);
+            break;
+        }
+    }
+}
+
+// FIXME: Embedded objects are not written yet; each becomes a \pict group here.
+void TRtfEmitter::WriteObject(const QTextCharFormat& format)
+{
+    if (FOptions.noObjects)
+        return;
+    Q_UNUSED(format);
+}
+
+void TRtfEmitter::OpenLink(int link)
+{
+    if (link < 0)
+        return;
+    FStateOutsideLink = FState;
+    FOut += "{\\field{\\*\\fldinst{HYPERLINK \"";
+    FNeedSpace = false;
+    TRunFormat urlFormat;
+    QString url = FLinks[link];
+    url.replace(u'"', QLatin1String("%22"));
+    WriteText(url, urlFormat, -1);
+    FOut += "\"}}{\\fldrslt{";
+    FNeedSpace = false;
+    FOpenLink = link;
+}
+
+void TRtfEmitter::CloseLink()
+{
+    if (FOpenLink < 0)
+        return;
+    FOut += "}}}";
+    FNeedSpace = false;
+    // The reader drops the field's formatting with its groups.
+    FState = FStateOutsideLink;
+    FOpenLink = -1;
+}
+
+void TRtfEmitter::Word(const char* name)
+{
+    FOut += '\\';
+    FOut += name;
+    FNeedSpace = true;
+}
+
+void TRtfEmitter::Word(const char* name, int value)
+{
+    FOut += '\\';
+    FOut += name;
+    AppendInt(value);
+    FNeedSpace = true;
+}
+
+void TRtfEmitter::Open()
+{
+    FOut += '{';
+    FNeedSpace = false;
+}
+
+void TRtfEmitter::Close()
+{
+    FOut += '}';
+    FNeedSpace = false;
+}
+
+void TRtfEmitter::Literal(char c)
+{
+    if (FNeedSpace) {
+        FOut += ' ';
+        FNeedSpace = false;
+    }
+    FOut += c;
+}
+
+void TRtfEmitter::Hex(int byte)
+{
+    static constexpr char Digits[] = "0123456789abcdef";
+    FOut += "\\'";
+    FOut += Digits[(byte >> 4) & 0x0F];
+    FOut += Digits[byte & 0x0F];
+    FNeedSpace = false;
+}
+
+void TRtfEmitter::Unicode(char16_t character)
+{
+    // The parameter is a signed 16-bit number; "?" stands in for readers without Unicode.
+    Word("u", character > 0x7FFF ? int(character) - 0x10000 : int(character));
+    FOut += '?';
+    FNeedSpace = false;
+}
+
+void TRtfEmitter::AppendInt(int value)
+{
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    FOut.append(buffer, result.ptr - buffer);
+}
+
+} // namespace
+
+QByteArray TRtfWriter::Write(const QTextDocument& document, int start, int end, const TRtfWriteOptions& options)
+{
+    const int documentEnd = document.characterCount() - 1; // the final paragraph mark is not text
+    if (end < 0 || end > documentEnd)
+        end = documentEnd;
+    start = std::clamp(start, 0, end);
+    TRtfEmitter emitter(options);
+    emitter.Collect(document, start, end);
+    return emitter.Emit();
+}
