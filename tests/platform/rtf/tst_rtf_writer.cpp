@@ -1,0 +1,485 @@
+// The RTF writer: what it writes reads back to the same document, in the control's own dialect.
+#include "RichEditRecords.h"
+#include "RtfTestSupport.h"
+#include "RtfWriter.h"
+
+#include <QTextList>
+#include <QtTest>
+
+namespace {
+
+QTextCharFormat BaseFormat()
+{
+    QTextCharFormat format;
+    format.setFontFamilies(QStringList { QStringLiteral("Arial") });
+    format.setFontPointSize(12);
+    format.setProperty(RichText::Charset, int(ANSI_CHARSET));
+    format.setProperty(RichText::PitchAndFamily, FF_SWISS | VARIABLE_PITCH);
+    return format;
+}
+
+QString ColorName(const QTextCharFormat& format, int property)
+{
+    if (!format.hasProperty(property) || format.brushProperty(property).style() == Qt::NoBrush)
+        return QStringLiteral("auto");
+    return format.brushProperty(property).color().name();
+}
+
+// Every character property the control keeps, in one comparable string.
+QString Signature(const QTextCharFormat& f)
+{
+    return QStringLiteral("%1/%2/cs%3/pf%4 w%5 i%6 s%7 u%8:%9 fg%10 bg%11 v%12 o%13 p%14 c%15 a%16")
+        .arg(f.fontFamilies().toStringList().value(0))
+        .arg(f.fontPointSize())
+        .arg(f.intProperty(RichText::Charset))
+        .arg(f.intProperty(RichText::PitchAndFamily))
+        .arg(f.fontWeight())
+        .arg(f.fontItalic())
+        .arg(f.fontStrikeOut())
+        .arg(f.intProperty(RichText::UnderlineType))
+        .arg(int(f.underlineStyle()))
+        .arg(ColorName(f, QTextFormat::ForegroundBrush), ColorName(f, QTextFormat::BackgroundBrush))
+        .arg(int(f.verticalAlignment()))
+        .arg(f.intProperty(RichText::OffsetTwips))
+        .arg(f.boolProperty(RichText::Protected))
+        .arg(int(f.fontCapitalization()))
+        .arg(f.isAnchor() ? f.anchorHref() : QString());
+}
+
+QString Signature(const QTextBlockFormat& f)
+{
+    QStringList values;
+    const Qt::Alignment alignment = f.alignment() & Qt::AlignHorizontal_Mask;
+    values << QString::number(int(alignment ? alignment : Qt::AlignLeft));
+    for (int property : { RichText::StartIndent, RichText::Offset, RichText::RightIndent, RichText::SpaceBefore,
+             RichText::SpaceAfter, RichText::LineSpacingRule, RichText::LineSpacing, RichText::Numbering,
+             RichText::NumberingStyle, RichText::NumberingTab })
+        values << QString::number(f.intProperty(property));
+    // Numbers without a start count from 1.
+    const int numbering = f.intProperty(RichText::Numbering);
+    const bool numbered = numbering != 0 && numbering != PFN_BULLET;
+    values << QString::number(
+        numbered && !f.hasProperty(RichText::NumberingStart) ? 1 : f.intProperty(RichText::NumberingStart));
+    for (int stop : f.property(RichText::TabStops).value<QList<int>>())
+        values << QStringLiteral("tab") + QString::number(stop);
+    values << QString::number(int(f.pageBreakPolicy()));
+    return values.join(u' ');
+}
+
+// A document of paragraphs (split at "\n") in the base format.
+std::unique_ptr<QTextDocument> Document(const QString& text)
+{
+    auto document = std::make_unique<QTextDocument>();
+    QTextCursor cursor(document.get());
+    const QStringList paragraphs = text.split(u'\n');
+    for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+        if (i > 0)
+            cursor.insertBlock(QTextBlockFormat(), BaseFormat());
+        cursor.insertText(paragraphs[i], BaseFormat());
+    }
+    return document;
+}
+
+std::unique_ptr<QTextDocument> RoundTrip(const QTextDocument& document)
+{
+    return ReadRtf(TRtfWriter::Write(document, 0, -1));
+}
+
+} // namespace
+
+class TestRtfWriter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void characterFormatRoundTrips_data();
+    void characterFormatRoundTrips();
+    void paragraphFormatRoundTrips_data();
+    void paragraphFormatRoundTrips();
+    void textRoundTrips_data();
+    void textRoundTrips();
+    void symbolFontTextIsWrittenAsItsCodes();
+    void emptyParagraphKeepsItsFormat();
+    void numberedParagraphsReadBackAsOneList();
+    void listsAfterOtherParagraphsStartAgain();
+    void writesTheControlDialect();
+    void writesOnlyFormattingChanges();
+    void charactersBeyondTheCodePage_data();
+    void charactersBeyondTheCodePage();
+    void rangeWritesWholeParagraphFormats();
+    void emptyDocumentIsValidRtf();
+    void tokensStayInOnePiece();
+};
+
+void TestRtfWriter::characterFormatRoundTrips_data()
+{
+    QTest::addColumn<QTextCharFormat>("format");
+    auto row = [](const char* name, const std::function<void(QTextCharFormat&)>& change) {
+        QTextCharFormat format = BaseFormat();
+        change(format);
+        QTest::newRow(name) << format;
+    };
+    row("bold", [](QTextCharFormat& f) { f.setFontWeight(QFont::Bold); });
+    row("italic", [](QTextCharFormat& f) { f.setFontItalic(true); });
+    row("strike", [](QTextCharFormat& f) { f.setFontStrikeOut(true); });
+    const std::pair<int, QTextCharFormat::UnderlineStyle> underlines[] = {
+        { CFU_UNDERLINE, QTextCharFormat::SingleUnderline }, { CFU_UNDERLINEWORD, QTextCharFormat::SingleUnderline },
+        { CFU_UNDERLINEDOUBLE, QTextCharFormat::SingleUnderline }, { CFU_UNDERLINEDOTTED, QTextCharFormat::DotLine },
+        { CFU_UNDERLINEDASH, QTextCharFormat::DashUnderline }, { CFU_UNDERLINEDASHDOT, QTextCharFormat::DashDotLine },
+        { CFU_UNDERLINEDASHDOTDOT, QTextCharFormat::DashDotDotLine },
+        { CFU_UNDERLINEWAVE, QTextCharFormat::WaveUnderline }, { CFU_UNDERLINETHICK, QTextCharFormat::SingleUnderline }
+    };
+    for (const auto& [type, style] : underlines) {
+        QTextCharFormat format = BaseFormat();
+        format.setUnderlineStyle(style);
+        format.setProperty(RichText::UnderlineType, type);
+        QTest::addRow("underline type %d", type) << format;
+    }
+    row("size 10.5", [](QTextCharFormat& f) { f.setFontPointSize(10.5); });
+    row("size 72", [](QTextCharFormat& f) { f.setFontPointSize(72); });
+    row("other font", [](QTextCharFormat& f) {
+        f.setFontFamilies(QStringList { QStringLiteral("Times New Roman") });
+        f.setProperty(RichText::Charset, 238);
+        f.setProperty(RichText::PitchAndFamily, FF_ROMAN | VARIABLE_PITCH);
+    });
+    row("colour", [](QTextCharFormat& f) { f.setForeground(QColor(200, 30, 40)); });
+    row("background", [](QTextCharFormat& f) { f.setBackground(QColor(255, 255, 0)); });
+    row("both colours", [](QTextCharFormat& f) {
+        f.setForeground(QColor(0, 0, 255));
+        f.setBackground(QColor(0, 0, 255));
+    });
+    row("superscript", [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSuperScript); });
+    row("subscript", [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
+    row("raised", [](QTextCharFormat& f) {
+        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        f.setProperty(RichText::OffsetTwips, 60);
+    });
+    row("lowered", [](QTextCharFormat& f) {
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        f.setProperty(RichText::OffsetTwips, -40);
+    });
+    row("protected", [](QTextCharFormat& f) { f.setProperty(RichText::Protected, true); });
+    row("all caps", [](QTextCharFormat& f) { f.setFontCapitalization(QFont::AllUppercase); });
+    row("small caps", [](QTextCharFormat& f) { f.setFontCapitalization(QFont::SmallCaps); });
+    row("link", [](QTextCharFormat& f) {
+        f.setAnchor(true);
+        f.setAnchorHref(QStringLiteral("https://example.org/a?b=c&d={e}\\f"));
+        f.setForeground(QColor(0, 0, 255));
+        f.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        f.setProperty(RichText::UnderlineType, CFU_UNDERLINE);
+    });
+    row("everything", [](QTextCharFormat& f) {
+        f.setFontWeight(QFont::Bold);
+        f.setFontItalic(true);
+        f.setFontStrikeOut(true);
+        f.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        f.setProperty(RichText::UnderlineType, CFU_UNDERLINEWAVE);
+        f.setForeground(QColor(1, 2, 3));
+        f.setBackground(QColor(4, 5, 6));
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        f.setProperty(RichText::Protected, true);
+        f.setFontCapitalization(QFont::SmallCaps);
+    });
+}
+
+void TestRtfWriter::characterFormatRoundTrips()
+{
+    QFETCH(QTextCharFormat, format);
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    cursor.insertText(QStringLiteral("before "), BaseFormat());
+    cursor.insertText(QStringLiteral("word"), format);
+    cursor.insertText(QStringLiteral(" after"), BaseFormat());
+    cursor.insertBlock(QTextBlockFormat(), BaseFormat());
+    cursor.insertText(QStringLiteral("next"), format);
+
+    const auto read = RoundTrip(document);
+    QCOMPARE(Paragraphs(*read), QStringLiteral("before word after\nnext"));
+    QCOMPARE(Signature(FormatOf(*read, QStringLiteral("word"))), Signature(format));
+    QCOMPARE(Signature(FormatOf(*read, QStringLiteral("next"))), Signature(format));
+    // What the run changed is changed back for the text after it.
+    QCOMPARE(Signature(FormatOf(*read, QStringLiteral("after"))), Signature(BaseFormat()));
+    QCOMPARE(Signature(FormatOf(*read, QStringLiteral("before"))), Signature(BaseFormat()));
+}
+
+void TestRtfWriter::paragraphFormatRoundTrips_data()
+{
+    QTest::addColumn<QTextBlockFormat>("format");
+    auto row = [](const char* name, const std::function<void(QTextBlockFormat&)>& change) {
+        QTextBlockFormat format;
+        change(format);
+        QTest::newRow(name) << format;
+    };
+    row("right", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignRight); });
+    row("centre", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignHCenter); });
+    row("justified", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignJustify); });
+    row("indents", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::StartIndent, 360);
+        f.setProperty(RichText::Offset, 360);
+        f.setProperty(RichText::RightIndent, 240);
+    });
+    row("first line indented", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::StartIndent, 720);
+        f.setProperty(RichText::Offset, -720);
+    });
+    row("spacing", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::SpaceBefore, 120);
+        f.setProperty(RichText::SpaceAfter, 200);
+    });
+    row("one and a half lines", [](QTextBlockFormat& f) { f.setProperty(RichText::LineSpacingRule, 1); });
+    row("double", [](QTextBlockFormat& f) { f.setProperty(RichText::LineSpacingRule, 2); });
+    row("at least", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::LineSpacingRule, 3);
+        f.setProperty(RichText::LineSpacing, 300);
+    });
+    row("exactly", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::LineSpacingRule, 4);
+        f.setProperty(RichText::LineSpacing, 280);
+    });
+    row("multiple", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::LineSpacingRule, 5);
+        f.setProperty(RichText::LineSpacing, 23);
+    });
+    row("tabs", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::TabStops, QVariant::fromValue(QList<int> { 720, 2880 }));
+    });
+    row("bullet", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::Numbering, PFN_BULLET);
+        f.setProperty(RichText::StartIndent, 360);
+        f.setProperty(RichText::Offset, 360);
+    });
+    row("arabic period", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::Numbering, PFN_ARABIC);
+        f.setProperty(RichText::NumberingStyle, PFNS_PERIOD);
+        f.setProperty(RichText::NumberingStart, 1);
+    });
+    row("letter paren", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::Numbering, PFN_LCLETTER);
+        f.setProperty(RichText::NumberingStyle, PFNS_PAREN);
+    });
+    row("upper roman parens", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::Numbering, PFN_UCROMAN);
+        f.setProperty(RichText::NumberingStyle, PFNS_PARENS);
+        f.setProperty(RichText::NumberingStart, 4);
+        f.setProperty(RichText::NumberingTab, 300);
+    });
+    row("upper letter plain", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::Numbering, PFN_UCLETTER);
+        f.setProperty(RichText::NumberingStyle, PFNS_PLAIN);
+    });
+    row("lower roman", [](QTextBlockFormat& f) {
+        f.setProperty(RichText::Numbering, PFN_LCROMAN);
+        f.setProperty(RichText::NumberingStyle, PFNS_PERIOD);
+    });
+    row("page break", [](QTextBlockFormat& f) { f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore); });
+}
+
+void TestRtfWriter::paragraphFormatRoundTrips()
+{
+    QFETCH(QTextBlockFormat, format);
+    const auto document = Document(QStringLiteral("before\nitem one\nitem two\nafter"));
+    for (int number : { 1, 2 }) {
+        QTextCursor cursor(document->findBlockByNumber(number));
+        QTextBlockFormat item = format;
+        if (number == 2 && item.pageBreakPolicy() != QTextFormat::PageBreak_Auto)
+            item.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
+        cursor.setBlockFormat(item);
+    }
+
+    const auto read = RoundTrip(*document);
+    QCOMPARE(Paragraphs(*read), QStringLiteral("before\nitem one\nitem two\nafter"));
+    QCOMPARE(Signature(BlockFormatOf(*read, 0)), Signature(QTextBlockFormat()));
+    QCOMPARE(Signature(BlockFormatOf(*read, 1)), Signature(format));
+    QCOMPARE(Signature(BlockFormatOf(*read, 2)), Signature(document->findBlockByNumber(2).blockFormat()));
+    QCOMPARE(Signature(BlockFormatOf(*read, 3)), Signature(QTextBlockFormat()));
+}
+
+void TestRtfWriter::textRoundTrips_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << QStringLiteral("Hello, world.");
+    QTest::newRow("rtf specials") << QStringLiteral("{braces} and \\back\\slashes\\ ; \\par");
+    QTest::newRow("tab and line break") << QStringLiteral("a\tb\u2028c");
+    QTest::newRow("cp1252 beyond ascii") << QStringLiteral("café – “quoted” € ½ ÿ");
+    QTest::newRow("beyond cp1252") << QStringLiteral("Ελλάδα Россия 中文 ☺ ∑");
+    QTest::newRow("surrogate pair") << QStringLiteral("smile \U0001F600 end");
+    QTest::newRow("private use") << QStringLiteral("\uF0B7\uE000");
+    QTest::newRow("spaces and hyphens") << QStringLiteral("a\u00A0b\u00ADc\u2011d  e ");
+    QTest::newRow("digits after words") << QStringLiteral("x1 \\b0 2");
+    QTest::newRow("paragraphs") << QStringLiteral("one\ntwo\n\nfour");
+    QTest::newRow("empty first and last") << QStringLiteral("\nmiddle\n");
+}
+
+void TestRtfWriter::textRoundTrips()
+{
+    QFETCH(QString, text);
+    QCOMPARE(Paragraphs(*RoundTrip(*Document(text))), text);
+}
+
+void TestRtfWriter::symbolFontTextIsWrittenAsItsCodes()
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextCharFormat symbol = BaseFormat();
+    symbol.setFontFamilies(QStringList { QStringLiteral("Symbol") });
+    symbol.setProperty(RichText::Charset, int(SYMBOL_CHARSET));
+    symbol.setProperty(RichText::PitchAndFamily, FF_DECORATIVE | VARIABLE_PITCH);
+    cursor.insertText(QStringLiteral("x "), BaseFormat());
+    cursor.insertText(QStringLiteral("αΔ×∞ 12{a"), symbol);
+
+    const QByteArray rtf = TRtfWriter::Write(document, 0, -1);
+    QVERIFY2(rtf.contains("\\'61\\'44\\'b4\\'a5 12\\'7b\\u97?"), rtf.constData());
+    const auto read = ReadRtf(rtf);
+    QCOMPARE(Paragraphs(*read), QStringLiteral("x αΔ×∞ 12{a"));
+    QCOMPARE(Signature(FormatOf(*read, QStringLiteral("α"))), Signature(symbol));
+}
+
+void TestRtfWriter::emptyParagraphKeepsItsFormat()
+{
+    QTextCharFormat large = BaseFormat();
+    large.setFontPointSize(28);
+    const auto document = Document(QStringLiteral("a\n\nb"));
+    QTextCursor(document->findBlockByNumber(1)).setBlockCharFormat(large);
+    const auto read = RoundTrip(*document);
+    QCOMPARE(read->findBlockByNumber(1).charFormat().fontPointSize(), 28.0);
+    QCOMPARE(FormatOf(*read, QStringLiteral("b")).fontPointSize(), 12.0);
+}
+
+void TestRtfWriter::numberedParagraphsReadBackAsOneList()
+{
+    const auto document = Document(QStringLiteral("one\ntwo\nthree\nplain"));
+    QTextBlockFormat numbered;
+    numbered.setProperty(RichText::Numbering, PFN_ARABIC);
+    numbered.setProperty(RichText::NumberingStyle, PFNS_PERIOD);
+    for (int number : { 0, 1, 2 })
+        QTextCursor(document->findBlockByNumber(number)).setBlockFormat(numbered);
+
+    const QByteArray rtf = TRtfWriter::Write(*document, 0, -1);
+    // The old numbering: one \pn group, then the marker text of every item for readers without it.
+    QCOMPARE(rtf.count("\\pnlvlbody"), 1);
+    QVERIFY2(rtf.contains("{\\pntext 1.\\tab}") && rtf.contains("{\\pntext 3.\\tab}"), rtf.constData());
+    const auto read = ReadRtf(rtf);
+    QCOMPARE(Paragraphs(*read), QStringLiteral("one\ntwo\nthree\nplain"));
+    QTextList* list = read->firstBlock().textList();
+    QVERIFY(list);
+    QCOMPARE(list->count(), 3);
+    QVERIFY(!read->lastBlock().textList());
+}
+
+void TestRtfWriter::listsAfterOtherParagraphsStartAgain()
+{
+    const auto document = Document(QStringLiteral("a\nb\nplain\nc"));
+    QTextBlockFormat letters;
+    letters.setProperty(RichText::Numbering, PFN_LCLETTER);
+    letters.setProperty(RichText::NumberingStyle, PFNS_PAREN);
+    for (int number : { 0, 1, 3 })
+        QTextCursor(document->findBlockByNumber(number)).setBlockFormat(letters);
+
+    const QByteArray rtf = TRtfWriter::Write(*document, 0, -1);
+    // Word processors that read list tables in preference to the old form get the letters too.
+    QVERIFY2(rtf.contains("\\levelnfc4") && rtf.contains("{\\leveltext\\'02\\'00);}"), rtf.constData());
+    QVERIFY(rtf.contains("{\\pntext a)\\tab}") && rtf.contains("{\\pntext b)\\tab}"));
+    QCOMPARE(rtf.count("{\\pntext a)\\tab}"), 2);
+    const auto read = ReadRtf(rtf);
+    QTextList* first = read->firstBlock().textList();
+    QTextList* second = read->lastBlock().textList();
+    QVERIFY(first && second && first != second);
+    QCOMPARE(first->count(), 2);
+    QCOMPARE(Signature(read->lastBlock().blockFormat()), Signature(document->lastBlock().blockFormat()));
+}
+
+void TestRtfWriter::writesTheControlDialect()
+{
+    const QByteArray rtf = TRtfWriter::Write(*Document(QStringLiteral("first\nsecond")), 0, -1);
+    QVERIFY2(
+        rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{\\f0"), rtf.constData());
+    QVERIFY(rtf.contains("\\viewkind4\\uc1 \\pard"));
+    QCOMPARE(rtf.count("\\par\r\n"), 1); // between the paragraphs only
+    QVERIFY(rtf.endsWith("second}\r\n"));
+    QVERIFY(!rtf.contains("\\plain"));
+}
+
+void TestRtfWriter::writesOnlyFormattingChanges()
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextCharFormat bold = BaseFormat();
+    bold.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("plain "), BaseFormat());
+    cursor.insertText(QStringLiteral("bold"), bold);
+    cursor.insertText(QStringLiteral(" plain"), BaseFormat());
+    const QByteArray rtf = TRtfWriter::Write(document, 0, -1);
+    QVERIFY2(rtf.contains(" plain \\b bold\\b0  plain}"), rtf.constData());
+    QCOMPARE(rtf.count("\\fs24"), 1);
+}
+
+void TestRtfWriter::charactersBeyondTheCodePage_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("latin-1") << QStringLiteral("é") << QByteArray("\\'e9");
+    QTest::newRow("cp1252 high") << QStringLiteral("€") << QByteArray("\\'80");
+    QTest::newRow("cjk") << QStringLiteral("中") << QByteArray("\\u20013?");
+    QTest::newRow("negative") << QStringLiteral("\uF0B7") << QByteArray("\\u-3913?");
+    QTest::newRow("braces") << QStringLiteral("{x}") << QByteArray("\\{x\\}");
+    QTest::newRow("tab") << QStringLiteral("a\tb") << QByteArray("a\\tab b");
+    QTest::newRow("line break") << QStringLiteral("a\u2028b") << QByteArray("a\\line b");
+}
+
+void TestRtfWriter::charactersBeyondTheCodePage()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, written);
+    const QByteArray rtf = TRtfWriter::Write(*Document(text), 0, -1);
+    QVERIFY2(rtf.contains(written), rtf.constData());
+}
+
+void TestRtfWriter::rangeWritesWholeParagraphFormats()
+{
+    const auto document = Document(QStringLiteral("Hello brave world\nsecond line\nthird"));
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    QTextCursor(document->firstBlock()).setBlockFormat(centred);
+    QTextCursor select(document.get());
+    select.setPosition(6);
+    select.setPosition(11, QTextCursor::KeepAnchor);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    select.mergeCharFormat(bold);
+
+    const auto word = ReadRtf(TRtfWriter::Write(*document, 6, 11));
+    QCOMPARE(Paragraphs(*word), QStringLiteral("brave"));
+    QCOMPARE(FormatOf(*word, QStringLiteral("brave")).fontWeight(), int(QFont::Bold));
+    QCOMPARE(BlockFormatOf(*word, 0).alignment(), Qt::AlignHCenter);
+
+    const auto across = ReadRtf(TRtfWriter::Write(*document, 12, 24));
+    QCOMPARE(Paragraphs(*across), QStringLiteral("world\nsecond"));
+    QCOMPARE(BlockFormatOf(*across, 0).alignment(), Qt::AlignHCenter);
+    QCOMPARE(BlockFormatOf(*across, 1).alignment(), Qt::AlignLeft);
+}
+
+void TestRtfWriter::emptyDocumentIsValidRtf()
+{
+    QTextDocument document;
+    const QByteArray rtf = TRtfWriter::Write(document, 0, -1);
+    QVERIFY(rtf.startsWith("{\\rtf1"));
+    QCOMPARE(rtf.count('{'), rtf.count('}'));
+    const auto read = ReadRtf(rtf);
+    QCOMPARE(read->blockCount(), 1);
+    QVERIFY(read->isEmpty());
+}
+
+void TestRtfWriter::tokensStayInOnePiece()
+{
+    // The mail merge replaces tokens in the RTF source, so formatting must not split them.
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextCharFormat bold = BaseFormat();
+    bold.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("Dear "), bold);
+    cursor.insertText(QStringLiteral("[FIRSTNAME] [LAST_NAME],"), BaseFormat());
+    const QByteArray rtf = TRtfWriter::Write(document, 0, -1);
+    QVERIFY2(rtf.contains("[FIRSTNAME] [LAST_NAME],"), rtf.constData());
+}
+
+QTEST_MAIN(TestRtfWriter)
+#include "tst_rtf_writer.moc"
