@@ -153,6 +153,19 @@ enum class TRtfKeyword : int {
     kwLevelnfc = 137,
     kwLevelstartat = 138,
     kwListid = 139,
+    kwShppict = 140,
+    kwNonshppict = 141,
+    kwEmfblip = 142,
+    kwPngblip = 143,
+    kwJpegblip = 144,
+    kwDibitmap = 145,
+    kwWmetafile = 146,
+    kwPicw = 147,
+    kwPich = 148,
+    kwPicwgoal = 149,
+    kwPichgoal = 150,
+    kwPicscalex = 151,
+    kwPicscaley = 152,
 };
 
 // The keyword of a control word's name; kwUnknown for words the reader ignores.

@@ -2,6 +2,8 @@
 // group states (destination, character and paragraph formatting) and feeds a QTextCursor.
 #include "RtfReader.h"
 
+#include "RtfPicture.h"
+
 #include "Errors.h"
 #include "RichEditRecords.h"
 #include "RichTextFormat.h"
@@ -319,6 +321,8 @@ private:
     TNumbering ResolveNumbering(const TParaState& para) const;
     const QTextBlockFormat& BlockFormat(const TParaState& para, const TNumbering& numbering, bool pageBreak);
     const QTextCharFormat& CharFormat(const TCharState& chars);
+    void PictureWord(TRtfKeyword keyword, int parameter);
+    void FinishPicture(const TGroupState& ended);
 
     // Tables of the document.
     void DecodeFontName();
@@ -369,6 +373,8 @@ private:
 
     qsizetype FCharactersLeft;
     bool FLimitReached = false;
+    TRtfPictureGroup FPicture;
+    bool FPictureTaken = false; // a \shppict gave its picture, so the \nonshppict after it is not needed
     bool FParagraphEmpty = true;
     bool FPendingCellBreak = false; // a \par inside a table cell, shown only when the cell goes on
     int FPendingTabs = 0; // cell ends not yet written
@@ -444,6 +450,10 @@ void TRtfParser::Run()
             Text(token.text);
             break;
         case TRtfTokenKind::tkBinary:
+            FlushBytes();
+            if (Top().destination == TDestination::dsPicture)
+                FPicture.AppendBinary(token.text.data(), qsizetype(token.text.size()));
+            break;
         case TRtfTokenKind::tkEnd:
             FlushBytes();
             break;
@@ -514,6 +524,10 @@ void TRtfParser::GroupEnded(const TGroupState& ended)
         if (parent != TDestination::dsNumbering)
             FinishNumbering();
         break;
+    case TDestination::dsPicture:
+        if (parent != TDestination::dsPicture)
+            FinishPicture(ended);
+        break;
     default:
         break;
     }
@@ -575,14 +589,17 @@ void TRtfParser::ControlWord(const TRtfToken& token)
     case TDestination::dsObject:
         if (keyword == TRtfKeyword::kwResult)
             SetDestination(TDestination::dsText);
-        else if (keyword == TRtfKeyword::kwPict)
+        else if (keyword == TRtfKeyword::kwPict) {
+            FPicture = {};
             SetDestination(TDestination::dsPicture);
+        }
         break;
     case TDestination::dsUnicodePair:
         if (keyword == TRtfKeyword::kwUd)
             SetDestination(TDestination::dsText);
         break;
     case TDestination::dsPicture:
+        PictureWord(keyword, parameter);
         break;
     default:
         DocumentWord(keyword, parameter, hasParameter);
@@ -646,7 +663,16 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
         SetDestination(TDestination::dsSkip);
         break;
     case TRtfKeyword::kwPict:
+        FPicture = {};
         SetDestination(TDestination::dsPicture);
+        break;
+    case TRtfKeyword::kwShppict:
+        FPictureTaken = false;
+        SetDestination(TDestination::dsObject);
+        break;
+    case TRtfKeyword::kwNonshppict:
+        // The same picture again, for readers of the older form: taken only when the first failed.
+        SetDestination(std::exchange(FPictureTaken, false) ? TDestination::dsSkip : TDestination::dsObject);
         break;
     case TRtfKeyword::kwObject:
         SetDestination(TDestination::dsObject);
@@ -1249,9 +1275,11 @@ void TRtfParser::Text(std::string_view bytes)
                 FinishColor();
         }
         break;
+    case TDestination::dsPicture:
+        FPicture.AppendHex(bytes.data(), qsizetype(bytes.size()));
+        break;
     default:
-        // Object wrappers, list tables and pictures: their text is no text of the document.
-        // FIXME: Pictures are not read yet; their \pict data arrive here.
+        // Object wrappers and list tables: their text is no text of the document.
         break;
     }
 }
@@ -1292,6 +1320,67 @@ void TRtfParser::HexByte(unsigned char value)
     default:
         break;
     }
+}
+
+// ---- Pictures
+
+void TRtfParser::PictureWord(TRtfKeyword keyword, int parameter)
+{
+    using TFormat = TRtfPictureGroup::TFormat;
+    switch (keyword) {
+    case TRtfKeyword::kwEmfblip:
+        FPicture.format = TFormat::Emf;
+        break;
+    case TRtfKeyword::kwPngblip:
+        FPicture.format = TFormat::Png;
+        break;
+    case TRtfKeyword::kwJpegblip:
+        FPicture.format = TFormat::Jpeg;
+        break;
+    case TRtfKeyword::kwDibitmap:
+        FPicture.format = TFormat::Dib;
+        break;
+    case TRtfKeyword::kwWmetafile:
+        FPicture.format = TFormat::Wmf;
+        break;
+    case TRtfKeyword::kwPicw:
+        FPicture.width = parameter;
+        break;
+    case TRtfKeyword::kwPich:
+        FPicture.height = parameter;
+        break;
+    case TRtfKeyword::kwPicwgoal:
+        FPicture.goalWidth = parameter;
+        break;
+    case TRtfKeyword::kwPichgoal:
+        FPicture.goalHeight = parameter;
+        break;
+    case TRtfKeyword::kwPicscalex:
+        FPicture.scaleX = parameter;
+        break;
+    case TRtfKeyword::kwPicscaley:
+        FPicture.scaleY = parameter;
+        break;
+    default:
+        break;
+    }
+}
+
+void TRtfParser::FinishPicture(const TGroupState& ended)
+{
+    const RichText::TPicture picture = PictureFromRtf(FPicture);
+    FPicture = {};
+    if (!picture.IsValid() || ended.chars.hidden || FLimitReached || Top().destination == TDestination::dsSkip)
+        return;
+    FlushBytes();
+    FlushRun();
+    if (FCharactersLeft <= 0) {
+        FLimitReached = true;
+        return;
+    }
+    FCursor.insertText(QString(RichText::ObjectCharacter), RichText::FormatForPicture(picture, CharFormat(ended.chars)));
+    --FCharactersLeft;
+    FPictureTaken = true;
 }
 
 // ---- Text

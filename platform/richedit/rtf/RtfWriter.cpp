@@ -6,6 +6,7 @@
 #include "RichEditRecords.h"
 #include "RichTextFormat.h"
 #include "RtfCodePages.h"
+#include "RtfPicture.h"
 
 #include <QBrush>
 #include <QHash>
@@ -862,12 +863,15 @@ void TRtfEmitter::WriteText(QStringView text, const TRunFormat& format, int obje
     }
 }
 
-// FIXME: Embedded objects are not written yet; each becomes a \pict group here.
 void TRtfEmitter::WriteObject(const QTextCharFormat& format)
 {
     if (FOptions.noObjects)
         return;
-    Q_UNUSED(format);
+    const QByteArray picture = RtfFromPicture(RichText::PictureFromFormat(format));
+    if (picture.isEmpty())
+        return;
+    FOut += picture;
+    FNeedSpace = false;
 }
 
 void TRtfEmitter::OpenLink(int link)
