@@ -3,6 +3,7 @@ RELEASE_DIR := build/release
 TEST_DIR := build/asan
 FUZZ_DIR := build/fuzz
 JOBS ?= $(shell nproc)
+export CCACHE_BASEDIR := $(CURDIR)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: deps build run test bench fuzz clean

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "PrinterDevice.h"
 #include "Errors.h"
+#include "RtfCodePages.h"
 
 #include <QApplication>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -30,6 +30,20 @@ constexpr qint64 MaxStreamBytes = qint64(1) << 30;
 COLORREF RgbFromColor(COLORREF color)
 {
     return ColorRefFromQColor(QColorFromColorRef(color));
+}
+
+DWORD LangFlags(TRichLangOptions options)
+{
+    DWORD flags = 0;
+    if (options.Contains(TRichLangOption::rlAutoKeyboard))
+        flags |= IMF_AUTOKEYBOARD;
+    if (options.Contains(TRichLangOption::rlAutoFont))
+        flags |= IMF_AUTOFONT;
+    if (options.Contains(TRichLangOption::rlImeCancelComplete))
+        flags |= IMF_IMECANCELCOMPLETE;
+    if (options.Contains(TRichLangOption::rlImeAlwaysSendNotify))
+        flags |= IMF_IMEALWAYSSENDNOTIFY;
+    return flags;
 }
 
 bool IsAutomatic(COLORREF color) { return color == clWindowText || color == clDefault; }
@@ -58,21 +72,7 @@ QString DecodePlainText(const QByteArray& bytes)
 {
     if (bytes.startsWith("\xFF\xFE"))
         return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder latin(QStringDecoder::Latin1);
-    text = latin.decode(bytes);
-    // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
-    static constexpr char16_t high[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
-        0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
-    for (QChar& c : text) {
-        if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
-            c = QChar(high[c.unicode() - 0x80]);
-    }
-    return text;
+    return TextFromUtf8OrWindows1252(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
 }
 
 struct TStreamCookie {
@@ -657,32 +657,12 @@ void TRichEditStrings::SaveToStream(QIODevice& stream)
         throw EOutOfResources(QStringLiteral("Failed to Save Stream"));
 }
 
-void TRichEditStrings::LoadFromFile(const QString& fileName)
-{
-    const QString extension = QFileInfo(fileName).suffix().toLower();
-    const TRichStreamFormat oldFormat = FStreamFormat;
-    for (const auto& entry : ConversionFormats()) {
-        if (entry.Extension == extension) {
-            if (!FConverter)
-                FConverter = std::make_unique<TConversion>();
-            FStreamFormat = entry.PlainText ? TRichStreamFormat::sfPlainText : TRichStreamFormat::sfRichText;
-            break;
-        }
-    }
-    try {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EFOpenError(fileName);
-        LoadFromStream(file);
-    } catch (...) {
-        FConverter.reset();
-        FStreamFormat = oldFormat;
-        throw;
-    }
-    FStreamFormat = oldFormat;
-}
+void TRichEditStrings::LoadFromFile(const QString& fileName) { TransferFile(fileName, true); }
 
-void TRichEditStrings::SaveToFile(const QString& fileName)
+void TRichEditStrings::SaveToFile(const QString& fileName) { TransferFile(fileName, false); }
+
+// A known extension, in lower case, fixes the format for the one transfer.
+void TRichEditStrings::TransferFile(const QString& fileName, bool loading)
 {
     const QString extension = QFileInfo(fileName).suffix().toLower();
     const TRichStreamFormat oldFormat = FStreamFormat;
@@ -696,11 +676,17 @@ void TRichEditStrings::SaveToFile(const QString& fileName)
     }
     try {
         QFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EFCreateError(fileName);
-        SaveToStream(file);
-        if (!file.flush())
-            throw EFCreateError(fileName);
+        if (loading) {
+            if (!file.open(QIODevice::ReadOnly))
+                throw EFOpenError(fileName);
+            LoadFromStream(file);
+        } else {
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw EFCreateError(fileName);
+            SaveToStream(file);
+            if (!file.flush())
+                throw EFCreateError(fileName);
+        }
     } catch (...) {
         FConverter.reset();
         FStreamFormat = oldFormat;
@@ -758,18 +744,7 @@ void TRtCustomRichEdit::CreateWnd()
     FControl->Perform(EM_AUTOURLDETECT, FAutoURLDetect ? TRUE : FALSE);
     FUndoLimit = int(FControl->Perform(EM_SETUNDOLIMIT, WPARAM(FUndoLimit)));
     ApplyTextMode();
-    FControl->Perform(EM_SETLANGOPTIONS, 0, LPARAM([this] {
-        DWORD options = 0;
-        if (FLangOptions.Contains(TRichLangOption::rlAutoKeyboard))
-            options |= IMF_AUTOKEYBOARD;
-        if (FLangOptions.Contains(TRichLangOption::rlAutoFont))
-            options |= IMF_AUTOFONT;
-        if (FLangOptions.Contains(TRichLangOption::rlImeCancelComplete))
-            options |= IMF_IMECANCELCOMPLETE;
-        if (FLangOptions.Contains(TRichLangOption::rlImeAlwaysSendNotify))
-            options |= IMF_IMEALWAYSSENDNOTIFY;
-        return options;
-    }()));
+    FControl->Perform(EM_SETLANGOPTIONS, 0, LPARAM(LangFlags(FLangOptions)));
     FControl->Perform(EM_HIDESELECTION, FHideSelection ? TRUE : FALSE);
     FDefaultAttributes->Assign(FFont);
     if (FSavedContent) {
@@ -927,16 +902,7 @@ void TRtCustomRichEdit::SetMaxLength(int length)
 void TRtCustomRichEdit::SetLangOptions(TRichLangOptions options)
 {
     FLangOptions = options;
-    DWORD flags = 0;
-    if (options.Contains(TRichLangOption::rlAutoKeyboard))
-        flags |= IMF_AUTOKEYBOARD;
-    if (options.Contains(TRichLangOption::rlAutoFont))
-        flags |= IMF_AUTOFONT;
-    if (options.Contains(TRichLangOption::rlImeCancelComplete))
-        flags |= IMF_IMECANCELCOMPLETE;
-    if (options.Contains(TRichLangOption::rlImeAlwaysSendNotify))
-        flags |= IMF_IMEALWAYSSENDNOTIFY;
-    FControl->Perform(EM_SETLANGOPTIONS, 0, LPARAM(flags));
+    FControl->Perform(EM_SETLANGOPTIONS, 0, LPARAM(LangFlags(options)));
 }
 
 void TRtCustomRichEdit::SetFont(const TFont& font)

@@ -182,7 +182,7 @@ public:
 
 private:
     WPARAM PlatformFormat(bool loading) const;
-    void InsertLine(const QString& text);
+    void TransferFile(const QString& fileName, bool loading);
 
     TRtCustomRichEdit& FEditor;
     TRichStreamFormat FStreamFormat = TRichStreamFormat::sfDefault;

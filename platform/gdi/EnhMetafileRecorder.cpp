@@ -112,6 +112,11 @@ struct TPendingText {
     double descent = 0;
 };
 
+// Text still being gathered into one record, and whether it runs at an angle.
+struct TText : TPendingText {
+    bool rotated = false;
+};
+
 } // namespace
 
 class TEmfPaintEngine : public QPaintEngine {
@@ -448,9 +453,6 @@ public:
     bool Finished() const { return FFinished; }
 
 private:
-    struct TText : TPendingText {
-        bool rotated = false;
-    };
 
     // What a stroke adds around a shape's outline; a fill adds nothing.
     QRectF Grow(const QRectF& rect) const

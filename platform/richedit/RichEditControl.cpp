@@ -5,6 +5,7 @@
 #include "LinkDetector.h"
 #include "PictureObject.h"
 #include "RichTextFormat.h"
+#include "RtfCodePages.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
@@ -17,7 +18,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -53,6 +53,21 @@ constexpr qint64 MaxStreamBytes = qint64(1) << 30;
 
 bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
+BYTE UnderlineTypeOf(const QTextCharFormat& format)
+{
+    if (format.hasProperty(UnderlineType))
+        return BYTE(format.intProperty(UnderlineType));
+    if (format.underlineStyle() == QTextCharFormat::NoUnderline && format.fontUnderline())
+        return CFU_UNDERLINE;
+    return BYTE(UnderlineTypeFromQt(format.underlineStyle()));
+}
+
+void SetUnderlineType(QTextCharFormat& format, BYTE type)
+{
+    format.setProperty(UnderlineType, int(type));
+    format.setUnderlineStyle(QtUnderlineFromType(type));
+}
+
 int WeightOf(const QTextCharFormat& format)
 {
     return format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() : QFont::Normal;
@@ -64,56 +79,6 @@ QString FamilyOf(const QTextCharFormat& format)
     if (!families.isEmpty())
         return families.first();
     return format.property(QTextFormat::FontFamily).toString();
-}
-
-BYTE UnderlineTypeOf(const QTextCharFormat& format)
-{
-    if (format.hasProperty(UnderlineType))
-        return BYTE(format.intProperty(UnderlineType));
-    switch (format.underlineStyle()) {
-    case QTextCharFormat::NoUnderline:
-        return format.fontUnderline() ? CFU_UNDERLINE : CFU_UNDERLINENONE;
-    case QTextCharFormat::DashUnderline:
-        return CFU_UNDERLINEDASH;
-    case QTextCharFormat::DotLine:
-        return CFU_UNDERLINEDOTTED;
-    case QTextCharFormat::DashDotLine:
-        return CFU_UNDERLINEDASHDOT;
-    case QTextCharFormat::DashDotDotLine:
-        return CFU_UNDERLINEDASHDOTDOT;
-    case QTextCharFormat::WaveUnderline:
-        return CFU_UNDERLINEWAVE;
-    default:
-        return CFU_UNDERLINE;
-    }
-}
-
-void SetUnderlineType(QTextCharFormat& format, BYTE type)
-{
-    format.setProperty(UnderlineType, int(type));
-    switch (type) {
-    case CFU_UNDERLINENONE:
-        format.setUnderlineStyle(QTextCharFormat::NoUnderline);
-        break;
-    case CFU_UNDERLINEDOTTED:
-        format.setUnderlineStyle(QTextCharFormat::DotLine);
-        break;
-    case CFU_UNDERLINEDASH:
-        format.setUnderlineStyle(QTextCharFormat::DashUnderline);
-        break;
-    case CFU_UNDERLINEDASHDOT:
-        format.setUnderlineStyle(QTextCharFormat::DashDotLine);
-        break;
-    case CFU_UNDERLINEDASHDOTDOT:
-        format.setUnderlineStyle(QTextCharFormat::DashDotDotLine);
-        break;
-    case CFU_UNDERLINEWAVE:
-        format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        break;
-    default:
-        format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
-        break;
-    }
 }
 
 bool IsAutomatic(const QBrush& brush) { return brush.style() == Qt::NoBrush; }
@@ -421,20 +386,6 @@ QTextListFormat ListFormatFor(int numbering, int style)
     return format;
 }
 
-QString DecodeCp1252(const QByteArray& bytes)
-{
-    static constexpr char16_t high[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
-        0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (char byte : bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        *out++ = (value >= 0x80 && value < 0xA0) ? QChar(high[value - 0x80]) : QChar(value);
-    }
-    return text;
-}
-
 } // namespace
 
 // Holds back change and selection notifications while the control rebuilds its text.
@@ -456,6 +407,14 @@ private:
 TRichEditControl::TRichEditControl(QWidget* parent)
     : QTextEdit(parent)
 {
+    // Pages drawn at printer resolution have glyphs of a hundred pixels and more; the raster engine
+    // draws those from its glyph cache only when told, else as outlines at many times the cost.
+    static const bool glyphCacheSet = [] {
+        if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
+            qputenv("QT_MAX_CACHED_GLYPH_SIZE", "320");
+        return true;
+    }();
+    Q_UNUSED(glyphCacheSet);
     setAcceptRichText(true);
     setUndoRedoEnabled(true);
     document()->setUndoRedoEnabled(true);
@@ -1037,10 +996,7 @@ void TRichEditControl::ReadInto(QTextCursor& cursor, WPARAM format, const QByteA
         QByteArray plain = bytes;
         if (plain.startsWith("\xEF\xBB\xBF"))
             plain.remove(0, 3);
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        text = utf8.decode(plain);
-        if (utf8.hasError())
-            text = DecodeCp1252(plain);
+        text = TextFromUtf8OrWindows1252(plain);
     }
     const qsizetype zero = text.indexOf(QChar(0));
     if (zero >= 0)

@@ -70,6 +70,47 @@ TPicture PictureFromFormat(const QTextFormat& format)
     return picture;
 }
 
+QTextCharFormat::UnderlineStyle QtUnderlineFromType(int type)
+{
+    switch (type) {
+    case CFU_UNDERLINENONE:
+        return QTextCharFormat::NoUnderline;
+    case CFU_UNDERLINEDOTTED:
+        return QTextCharFormat::DotLine;
+    case CFU_UNDERLINEDASH:
+        return QTextCharFormat::DashUnderline;
+    case CFU_UNDERLINEDASHDOT:
+        return QTextCharFormat::DashDotLine;
+    case CFU_UNDERLINEDASHDOTDOT:
+        return QTextCharFormat::DashDotDotLine;
+    case CFU_UNDERLINEWAVE:
+        return QTextCharFormat::WaveUnderline;
+    default:
+        return QTextCharFormat::SingleUnderline;
+    }
+}
+
+int UnderlineTypeFromQt(int style)
+{
+    switch (style) {
+    case QTextCharFormat::NoUnderline:
+        return CFU_UNDERLINENONE;
+    case QTextCharFormat::DashUnderline:
+        return CFU_UNDERLINEDASH;
+    case QTextCharFormat::DotLine:
+        return CFU_UNDERLINEDOTTED;
+    case QTextCharFormat::DashDotLine:
+        return CFU_UNDERLINEDASHDOT;
+    case QTextCharFormat::DashDotDotLine:
+        return CFU_UNDERLINEDASHDOTDOT;
+    case QTextCharFormat::WaveUnderline:
+    case QTextCharFormat::SpellCheckUnderline:
+        return CFU_UNDERLINEWAVE;
+    default:
+        return CFU_UNDERLINE;
+    }
+}
+
 QString ControlTextFromDocumentText(QString text)
 {
     for (QChar& c : text) {

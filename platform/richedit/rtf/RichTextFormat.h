@@ -79,6 +79,10 @@ inline double PixelsFromTwips(int twips) { return twips * double(DisplayDpi) / 1
 // Recomputes the Qt display properties of a paragraph format from its twips properties.
 void ApplyDisplayProperties(QTextBlockFormat& format);
 
+// Underline types (CFU_*) and the Qt underline styles that show them.
+QTextCharFormat::UnderlineStyle QtUnderlineFromType(int type);
+int UnderlineTypeFromQt(int style);
+
 // The text of the document as the control counts it: CR between paragraphs, VT for line breaks.
 QString ControlTextFromDocumentText(QString text);
 QString DocumentTextFromControlText(QString text);

@@ -1,5 +1,7 @@
 #include "RtfCodePages.h"
 
+#include <QStringDecoder>
+
 #include <QSysInfo>
 
 #include <iconv.h>
@@ -333,4 +335,17 @@ void TMultiByteDecoder::Decode(int codePage, const QByteArray& bytes, QString& t
             iconv(converter, nullptr, nullptr, nullptr, nullptr);
         }
     }
+}
+
+QString TextFromUtf8OrWindows1252(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    const TSingleByteTable* table = SingleByteTable(CpAnsi);
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(table->map[static_cast<unsigned char>(bytes[i])]);
+    return text;
 }

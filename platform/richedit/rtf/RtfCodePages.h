@@ -30,6 +30,9 @@ int SymbolCodeFromUnicode(char16_t character);
 // The Windows-1252 byte of the character, or -1 (ASCII included).
 int Cp1252FromUnicode(char16_t character);
 
+// Plain text as this platform reads it: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString TextFromUtf8OrWindows1252(const QByteArray& bytes);
+
 // Multi-byte decoding through iconv; one per reader, as iconv descriptors carry state.
 class TMultiByteDecoder {
 public:

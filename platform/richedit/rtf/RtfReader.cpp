@@ -213,26 +213,6 @@ int NumberingFromLevelFormat(int format)
     }
 }
 
-QTextCharFormat::UnderlineStyle QtUnderline(int type)
-{
-    switch (type) {
-    case CFU_UNDERLINENONE:
-        return QTextCharFormat::NoUnderline;
-    case CFU_UNDERLINEDOTTED:
-        return QTextCharFormat::DotLine;
-    case CFU_UNDERLINEDASH:
-        return QTextCharFormat::DashUnderline;
-    case CFU_UNDERLINEDASHDOT:
-        return QTextCharFormat::DashDotLine;
-    case CFU_UNDERLINEDASHDOTDOT:
-        return QTextCharFormat::DashDotDotLine;
-    case CFU_UNDERLINEWAVE:
-        return QTextCharFormat::WaveUnderline;
-    default:
-        return QTextCharFormat::SingleUnderline;
-    }
-}
-
 // The target of a HYPERLINK field instruction, empty for other fields.
 QString HyperlinkTarget(const QString& instruction)
 {
@@ -1696,7 +1676,7 @@ const QTextCharFormat& TRtfParser::CharFormat(const TCharState& chars)
     format.setFontWeight(chars.bold ? QFont::Bold : QFont::Normal);
     format.setFontItalic(chars.italic);
     format.setFontStrikeOut(chars.strike);
-    format.setUnderlineStyle(QtUnderline(chars.underline));
+    format.setUnderlineStyle(RichText::QtUnderlineFromType(chars.underline));
     if (chars.underline != CFU_UNDERLINENONE)
         format.setProperty(RichText::UnderlineType, chars.underline);
     else

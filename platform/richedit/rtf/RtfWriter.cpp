@@ -211,27 +211,6 @@ const char* UnderlineWord(int type)
     }
 }
 
-int UnderlineFromQt(int style)
-{
-    switch (style) {
-    case QTextCharFormat::NoUnderline:
-        return CFU_UNDERLINENONE;
-    case QTextCharFormat::DashUnderline:
-        return CFU_UNDERLINEDASH;
-    case QTextCharFormat::DotLine:
-        return CFU_UNDERLINEDOTTED;
-    case QTextCharFormat::DashDotLine:
-        return CFU_UNDERLINEDASHDOT;
-    case QTextCharFormat::DashDotDotLine:
-        return CFU_UNDERLINEDASHDOTDOT;
-    case QTextCharFormat::WaveUnderline:
-    case QTextCharFormat::SpellCheckUnderline:
-        return CFU_UNDERLINEWAVE;
-    default:
-        return CFU_UNDERLINE;
-    }
-}
-
 class TRtfEmitter {
 public:
     explicit TRtfEmitter(const TRtfWriteOptions& options);
@@ -467,7 +446,7 @@ TRunFormat TRtfEmitter::RunFormat(const QTextCharFormat& format)
     if (underlineType.isValid())
         run.underline = underlineType.toInt();
     else if (underlineStyle.isValid())
-        run.underline = UnderlineFromQt(underlineStyle.toInt());
+        run.underline = RichText::UnderlineTypeFromQt(underlineStyle.toInt());
     else
         run.underline = Property(format, QTextFormat::FontUnderline).toBool() ? CFU_UNDERLINE : CFU_UNDERLINENONE;
 
