@@ -1,10 +1,17 @@
 // Editing through the control: undo, replacement, protected text, links, search, lines and clipboard.
 #include "ControlFixture.h"
+#include "DeviceContext.h"
+#include "EnhMetafile.h"
+#include "EnhMetafileRecorder.h"
+#include "PictureObject.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QMimeData>
+#include <QPainter>
+#include <QTextCursor>
 #include <QTest>
 #include <QTextDocument>
 
@@ -29,6 +36,8 @@ private slots:
     void typingStopsAtTheTextLimit();
     void copyAndPasteKeepFormatting();
     void pastePrefersRtf();
+    void picturesPasteAsObjects();
+    void aLonePictureIsCopiedAsAPicture();
     void selectionChangesAreNotifiedOnce();
     void noContextMenuOfItsOwn();
     void nullRecordsAreHarmless();
@@ -342,6 +351,66 @@ void TestControlEditing::pastePrefersRtf()
     QCOMPARE(control.Text(), QStringLiteral("rich version"));
     Select(control, 0, 4);
     QVERIFY(CharFormatOf(control).dwEffects & CFE_ITALIC);
+}
+
+static QByteArray SmallMetafile()
+{
+    const TDeviceContext reference = TDeviceContext::InformationContext(96, 96, QSize(800, 600));
+    TEnhMetafileRecorder recorder(reference, QRect(0, 0, 2540, 2540));
+    QPainter painter(&recorder);
+    painter.fillRect(QRect(0, 0, 96, 96), Qt::green);
+    painter.end();
+    return recorder.Finish().Bytes();
+}
+
+void TestControlEditing::picturesPasteAsObjects()
+{
+    TRichEditControl control;
+    SetUp(control);
+    auto* image = new QMimeData;
+    QImage red(30, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    image->setImageData(red);
+    QApplication::clipboard()->setMimeData(image);
+    QVERIFY(control.Perform(EM_CANPASTE));
+    control.Perform(WM_PASTE);
+    QCOMPARE(control.Text(), QString(RichText::ObjectCharacter));
+    QTextCursor cursor(control.document());
+    cursor.setPosition(1);
+    QCOMPARE(RichText::PictureFromFormat(cursor.charFormat()).kind, RichText::TObjectKind::Png);
+
+    auto* metafile = new QMimeData;
+    metafile->setData(QStringLiteral("image/x-emf"), SmallMetafile());
+    QApplication::clipboard()->setMimeData(metafile);
+    control.Perform(WM_PASTE);
+    QCOMPARE(control.TextLength(), 2);
+    cursor.setPosition(2);
+    const RichText::TPicture picture = RichText::PictureFromFormat(cursor.charFormat());
+    QCOMPARE(picture.kind, RichText::TObjectKind::Emf);
+    QCOMPARE(picture.sizeTwips, QSize(1440, 1440));
+
+    // Plain text takes no pictures.
+    TRichEditControl plain;
+    QVERIFY(plain.SetTextMode(TM_PLAINTEXT));
+    QCOMPARE(plain.Perform(EM_CANPASTE), LRESULT(0));
+}
+
+void TestControlEditing::aLonePictureIsCopiedAsAPicture()
+{
+    TRichEditControl control;
+    SetUp(control);
+    QImage blue(24, 12, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    QVERIFY(control.InsertPicture(PictureFromImage(blue)));
+    Select(control, 0, 1);
+    control.Perform(WM_COPY);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    QVERIFY(data->hasImage());
+    QVERIFY(data->hasFormat("text/rtf"));
+    TRichEditControl target;
+    SetUp(target);
+    target.Perform(WM_PASTE);
+    QCOMPARE(target.Text(), QString(RichText::ObjectCharacter));
 }
 
 void TestControlEditing::selectionChangesAreNotifiedOnce()
