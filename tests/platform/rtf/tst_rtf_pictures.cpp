@@ -5,8 +5,10 @@
 #include "RichTextFormat.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "TestSupport.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -23,6 +25,7 @@ private slots:
     void everyKindBecomesOneObject();
     void shapePictureIsTakenAndItsFallbackSkipped();
     void fallbackIsTakenWhenTheShapePictureCannotBeShown();
+    void pictureWrittenByAnotherProgramIsShown();
     void unknownObjectsShowTheirResult();
     void damagedPicturesAreDropped();
     void writtenPicturesReadBack_data();
@@ -127,6 +130,20 @@ void TestRtfPictures::fallbackIsTakenWhenTheShapePictureCannotBeShown()
     QTextDocument document;
     Read(document, "{\\rtf1\\ansi {\\*\\shppict{\\pict\\macpict 0011}}{\\nonshppict{\\pict\\pngblip " + png + "}}x}");
     QCOMPARE(document.toRawText(), QStringLiteral("\uFFFCx"));
+}
+
+void TestRtfPictures::pictureWrittenByAnotherProgramIsShown()
+{
+    // A picture written both as PNG and, for older readers, as a Windows metafile.
+    QFile file(DataPath(QStringLiteral("rtf/libreoffice-picture.rtf")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QTextDocument document;
+    Read(document, file.readAll());
+    const QList<TPicture> pictures = PicturesIn(document);
+    QCOMPARE(pictures.size(), 1);
+    QCOMPARE(pictures[0].kind, TObjectKind::Png);
+    QCOMPARE(pictures[0].sizeTwips, QSize(600, 300));
+    QVERIFY(document.toRawText().contains(QStringLiteral("before \uFFFC after")));
 }
 
 void TestRtfPictures::unknownObjectsShowTheirResult()
