@@ -4,6 +4,7 @@
 
 #include "FileFilter.h"
 #include "FindDialog.h"
+#include "GdiColors.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -32,11 +33,6 @@ QColor DialogColorFromColorRef(COLORREF color)
     if ((color & 0xFF000000) != 0)
         return QApplication::palette().color(QPalette::Text);
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
-
-COLORREF ColorRefFromQColor(const QColor& color)
-{
-    return RGB(BYTE(color.red()), BYTE(color.green()), BYTE(color.blue()));
 }
 
 QMessageBox::StandardButtons QtButtons(TMsgDlgButtons buttons)
