@@ -119,36 +119,33 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
 {
     painter.save();
     painter.translate(0, -slice.top);
+    // Whole paragraphs are drawn as the document draws them; the band keeps the lines of the slice.
+    const double width = FKey.widthTwips * double(FKey.dpiX) / 1440.0;
+    painter.setClipRect(QRectF(-width, slice.top, 3 * width, slice.height), Qt::IntersectClip);
     painter.setPen(QColorFromColorRef(clWindowText));
+    // A device context's opaque background mode would paint each run's box over its neighbours.
+    painter.setBackgroundMode(Qt::TransparentMode);
     for (QTextBlock block = FDocument->findBlock(slice.start); block.isValid() && block.position() < slice.next;
          block = block.next()) {
         const QTextLayout* layout = block.layout();
+        if (layout->lineCount() == 0)
+            continue;
         const QPointF origin = layout->position();
-        for (int i = 0; i < layout->lineCount(); ++i) {
-            const QTextLine line = layout->lineAt(i);
-            const int lineStart = block.position() + line.textStart();
-            if (lineStart + std::max(1, line.textLength()) <= slice.start)
-                continue;
-            if (lineStart >= slice.next)
-                break;
-            line.draw(&painter, origin);
-            if (i == 0 && block.textList()) {
-                // The marker sits in the paragraph's offset, right-aligned before its text.
-                const QString marker = block.textList()->itemText(block);
-                QTextCharFormat format = block.charFormat();
-                if (block.begin() != block.end())
-                    format = block.begin().fragment().charFormat();
-                QFont font = FDocument->defaultFont();
-                font = format.font().resolve(font);
-                QFont deviceFont(font, &FMeasuringDevice);
-                painter.setFont(deviceFont);
-                const QFontMetricsF metrics(deviceFont, &FMeasuringDevice);
-                const QString text = block.textList()->format().style() == QTextListFormat::ListDisc
-                    ? QStringLiteral("\u2022")
-                    : marker;
-                const double x = origin.x() + line.x() - metrics.horizontalAdvance(text) - metrics.horizontalAdvance(u' ');
-                painter.drawText(QPointF(std::max(0.0, x), origin.y() + line.y() + line.ascent()), text);
-            }
+        layout->draw(&painter, QPointF());
+        const QTextLine first = layout->lineAt(0);
+        if (block.textList() && block.position() >= slice.start) {
+            // The marker sits in the paragraph's offset, right-aligned before its text.
+            QTextCharFormat format = block.charFormat();
+            if (block.begin() != block.end())
+                format = block.begin().fragment().charFormat();
+            const QFont deviceFont(format.font().resolve(FDocument->defaultFont()), &FMeasuringDevice);
+            painter.setFont(deviceFont);
+            const QFontMetricsF metrics(deviceFont, &FMeasuringDevice);
+            const QString text = block.textList()->format().style() == QTextListFormat::ListDisc
+                ? QStringLiteral("\u2022")
+                : block.textList()->itemText(block);
+            const double x = origin.x() + first.x() - metrics.horizontalAdvance(text) - metrics.horizontalAdvance(u' ');
+            painter.drawText(QPointF(std::max(0.0, x), origin.y() + first.y() + first.ascent()), text);
         }
     }
     painter.restore();

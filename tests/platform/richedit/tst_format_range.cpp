@@ -23,6 +23,7 @@ private slots:
     void pageBreakStartsANewSlice();
     void renderingDrawsTheMeasuredLines();
     void renderingHonoursTheMappingMode();
+    void linesDoNotPaintOverEachOther();
     void nullRecordDiscardsTheLayout();
     void justifiedTextNeedsAdvancedTypography();
     void picturesTakeTheirNaturalSize();
@@ -237,6 +238,33 @@ void TestFormatRange::renderingHonoursTheMappingMode()
     QVERIFY(!large.isEmpty() && !small.isEmpty());
     QVERIFY(std::abs(small.left() * 2 - large.left()) <= 3);
     QVERIFY(std::abs(small.width() * 2 - large.width()) <= 6);
+}
+
+void TestFormatRange::linesDoNotPaintOverEachOther()
+{
+    // The first line lost its lower half: the device context's opaque background mode boxed every
+    // run of the line below, superscript included, over the line above.
+    auto firstLineInk = [](const QByteArray& rtf) {
+        TRichEditControl control;
+        SetUp(control);
+        if (!control.LoadBytes(SF_RTF, rtf))
+            return -1;
+        QImage page = Page(150);
+        TDeviceContext target(&page);
+        FORMATRANGE first = Range(target, 0, 10);
+        control.Perform(EM_FORMATRANGE, 0, reinterpret_cast<LPARAM>(&first));
+        const int bottom = 150 + (first.rc.bottom - first.rc.top) * 150 / 1440;
+        FORMATRANGE range = Range(target, 0);
+        control.Perform(EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&range));
+        int ink = 0;
+        for (int y = 150; y < bottom; ++y)
+            for (int x = 0; x < page.width(); ++x)
+                ink += qGray(page.pixel(x, y)) < 128;
+        return ink;
+    };
+    const int alone = firstLineInk("{\\rtf1\\ansi gjpq strikeout\\par xy}");
+    QVERIFY(alone > 0);
+    QCOMPARE(firstLineInk("{\\rtf1\\ansi gjpq strikeout\\par x{\\super y}}"), alone);
 }
 
 void TestFormatRange::nullRecordDiscardsTheLayout()
