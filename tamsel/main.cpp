@@ -1,6 +1,7 @@
 // Tamsel's program start. Until the main window exists it shows the editor in a plain window, and
 // converts documents headless with --convert.
 #include "Application.h"
+#include "CompressedDocument.h"
 #include "Errors.h"
 #include "QtDialogs.h"
 #include "RtRichEd.h"
@@ -24,16 +25,25 @@ void SetUpEditor(TRtRichEdit& editor)
     editor.Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
 }
 
-// The extension decides: .txt is plain text, .rtf rich text, anything else (.doc) rich text that is
-// read as plain text when it is not RTF.
+// The extension decides: .txt is plain text, .rtc compressed rich text, .rtf rich text, anything else
+// (.doc) rich text that is read as plain text when it is not RTF.
 void LoadDocument(TRtRichEdit& editor, const QString& path)
 {
-    editor.SetPlainText(QFileInfo(path).suffix() == QLatin1String("txt"));
-    editor.Lines()->LoadFromFile(path);
+    const QString extension = QFileInfo(path).suffix();
+    editor.SetPlainText(extension == QLatin1String("txt"));
+    if (extension == QLatin1String("rtc"))
+        LoadCompressedDocument(editor, path);
+    else
+        editor.Lines()->LoadFromFile(path);
 }
 
 void SaveDocument(TRtRichEdit& editor, const QString& path)
 {
+    if (QFileInfo(path).suffix() == QLatin1String("rtc")) {
+        editor.SetStreamFormat(TRichStreamFormat::sfRichText);
+        SaveCompressedDocument(editor, path);
+        return;
+    }
     editor.SetStreamFormat(QFileInfo(path).suffix() == QLatin1String("txt") ? TRichStreamFormat::sfPlainText
                                                                             : TRichStreamFormat::sfRichText);
     QSaveFile file(path);

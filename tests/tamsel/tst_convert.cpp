@@ -13,6 +13,7 @@ private slots:
     void rtfOfOtherProgramsGivesTheirText_data();
     void rtfOfOtherProgramsGivesTheirText();
     void textSurvivesTheWayThroughRtf();
+    void compressedDocumentsConvertBothWays();
     void docThatIsPlainTextIsRead();
     void failuresExitWithTheMessage();
 };
@@ -89,6 +90,19 @@ void TestConvert::textSurvivesTheWayThroughRtf()
     QFile result(back);
     QVERIFY(result.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(result.readAll()), QStringLiteral("Première ligne\r\nΕλληνικά και 中文\r\nlast line €"));
+}
+
+void TestConvert::compressedDocumentsConvertBothWays()
+{
+    QTemporaryDir folder;
+    const QString compressed = folder.filePath(QStringLiteral("letter.rtc"));
+    QCOMPARE(Convert(SamplePath(QStringLiteral("pandoc-accent.rtf")), compressed).status, 0);
+    QFile file(compressed);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(2), QByteArray("\x78\x01"));
+    const QString text = folder.filePath(QStringLiteral("letter.txt"));
+    QCOMPARE(Convert(compressed, text).status, 0);
+    QCOMPARE(ReadText(text), ReadText(SamplePath(QStringLiteral("pandoc-accent.txt"))));
 }
 
 void TestConvert::docThatIsPlainTextIsRead()
