@@ -59,12 +59,33 @@ TPicture PictureFromEmf(const QByteArray& bytes)
 
 namespace {
 
-// Decoded raster pictures, keyed by their shared bytes: pictures are drawn far more often than changed.
+// Pictures are drawn far more often than changed, so each is decoded once and kept, keyed by its
+// shared bytes.
+QString CacheKey(const TPicture& picture)
+{
+    return QString::number(quintptr(picture.data.constData())) + u':' + QString::number(picture.data.size()) + u':'
+        + QString::number(qHash(picture.data.left(256)));
+}
+
+// The metafile of an EMF or WMF picture, validated once; throws EConvertError when it is damaged.
+TEnhMetafile DecodedMetafile(const TPicture& picture)
+{
+    static QCache<QString, TEnhMetafile> cache(64);
+    const QString key = CacheKey(picture);
+    if (TEnhMetafile* found = cache.object(key))
+        return *found;
+    TEnhMetafile metafile = picture.kind == TObjectKind::Emf
+        ? TEnhMetafile::FromBytes(picture.data)
+        : TEnhMetafile::FromWmf(picture.data,
+            QSize(picture.sizeTwips.width() * 2540 / 1440, picture.sizeTwips.height() * 2540 / 1440));
+    cache.insert(key, new TEnhMetafile(metafile));
+    return metafile;
+}
+
 QImage DecodedImage(const TPicture& picture)
 {
     static QCache<QString, QImage> cache(64 * 1024);
-    const QString key = QString::number(quintptr(picture.data.constData())) + u':' + QString::number(picture.data.size())
-        + u':' + QString::number(qHash(picture.data.left(256)));
+    const QString key = CacheKey(picture);
     if (QImage* found = cache.object(key))
         return *found;
     QImage image = QImage::fromData(picture.data);
@@ -80,8 +101,7 @@ void DrawPicture(QPainter& painter, const QRectF& rect, const TPicture& picture)
     case TObjectKind::Emf:
     case TObjectKind::Wmf: {
         try {
-            const TEnhMetafile metafile = picture.kind == TObjectKind::Emf ? TEnhMetafile::FromBytes(picture.data)
-                                                                           : TEnhMetafile::FromWmf(picture.data, QSize(picture.sizeTwips.width() * 2540 / 1440, picture.sizeTwips.height() * 2540 / 1440));
+            const TEnhMetafile metafile = DecodedMetafile(picture);
             metafile.Play(painter, rect);
             return;
         } catch (const std::exception&) {
