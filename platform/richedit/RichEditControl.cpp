@@ -336,56 +336,6 @@ void MergeParagraph(QTextBlockFormat& format, const PARAFORMAT2& record, bool ex
         format.setProperty(NumberingTab, int(record.wNumberingTab));
 }
 
-QTextListFormat ListFormatFor(int numbering, int style)
-{
-    QTextListFormat format;
-    switch (numbering) {
-    case PFN_ARABIC:
-        format.setStyle(QTextListFormat::ListDecimal);
-        break;
-    case PFN_LCLETTER:
-        format.setStyle(QTextListFormat::ListLowerAlpha);
-        break;
-    case PFN_UCLETTER:
-        format.setStyle(QTextListFormat::ListUpperAlpha);
-        break;
-    case PFN_LCROMAN:
-        format.setStyle(QTextListFormat::ListLowerRoman);
-        break;
-    case PFN_UCROMAN:
-        format.setStyle(QTextListFormat::ListUpperRoman);
-        break;
-    default:
-        format.setStyle(QTextListFormat::ListDisc);
-        break;
-    }
-    format.setIndent(0);
-    if (numbering != PFN_BULLET) {
-        switch (style & 0x0F00) {
-        case PFNS_PARENS:
-            format.setNumberPrefix(QStringLiteral("("));
-            format.setNumberSuffix(QStringLiteral(")"));
-            break;
-        case PFNS_PERIOD:
-            format.setNumberPrefix(QString());
-            format.setNumberSuffix(QStringLiteral("."));
-            break;
-        case PFNS_PLAIN:
-        case PFNS_NONUMBER:
-            format.setNumberPrefix(QString());
-            format.setNumberSuffix(QString());
-            break;
-        default:
-            format.setNumberPrefix(QString());
-            format.setNumberSuffix(QStringLiteral(")"));
-            break;
-        }
-    }
-    format.setProperty(Numbering, numbering);
-    format.setProperty(NumberingStyle, style);
-    return format;
-}
-
 } // namespace
 
 // Holds back change and selection notifications while the control rebuilds its text.

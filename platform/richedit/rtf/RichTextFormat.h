@@ -20,6 +20,7 @@
 
 class QTextBlockFormat;
 class QTextCharFormat;
+class QTextListFormat;
 
 namespace RichText {
 
@@ -78,6 +79,9 @@ inline double PixelsFromTwips(int twips) { return twips * double(DisplayDpi) / 1
 
 // Recomputes the Qt display properties of a paragraph format from its twips properties.
 void ApplyDisplayProperties(QTextBlockFormat& format);
+
+// The list that shows paragraphs of a numbering (PFN_*) in a numbering style (PFNS_*).
+QTextListFormat ListFormatFor(int numbering, int style);
 
 // Underline types (CFU_*) and the Qt underline styles that show them.
 QTextCharFormat::UnderlineStyle QtUnderlineFromType(int type);

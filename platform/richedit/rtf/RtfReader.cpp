@@ -1520,46 +1520,7 @@ void TRtfParser::FinishBlock()
         FList->add(block);
         return;
     }
-    QTextListFormat format;
-    format.setIndent(0);
-    switch (numbering.numbering) {
-    case PFN_BULLET:
-        format.setStyle(QTextListFormat::ListDisc);
-        break;
-    case PFN_LCLETTER:
-        format.setStyle(QTextListFormat::ListLowerAlpha);
-        break;
-    case PFN_UCLETTER:
-        format.setStyle(QTextListFormat::ListUpperAlpha);
-        break;
-    case PFN_LCROMAN:
-        format.setStyle(QTextListFormat::ListLowerRoman);
-        break;
-    case PFN_UCROMAN:
-        format.setStyle(QTextListFormat::ListUpperRoman);
-        break;
-    default:
-        format.setStyle(QTextListFormat::ListDecimal);
-        break;
-    }
-    if (numbering.numbering != PFN_BULLET) {
-        switch (numbering.style) {
-        case PFNS_PERIOD:
-            format.setNumberSuffix(QStringLiteral("."));
-            break;
-        case PFNS_PAREN:
-            format.setNumberSuffix(QStringLiteral(")"));
-            break;
-        case PFNS_PARENS:
-            format.setNumberPrefix(QStringLiteral("("));
-            format.setNumberSuffix(QStringLiteral(")"));
-            break;
-        default:
-            format.setNumberSuffix(QString());
-            break;
-        }
-    }
-    FList = FCursor.createList(format);
+    FList = FCursor.createList(RichText::ListFormatFor(numbering.numbering, numbering.style));
     FListNumbering = numbering;
     FListOverride = para.listOverride;
     FListLevel = para.listLevel;
