@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-image-formats-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
     zlib1g-dev libjpeg62-turbo-dev libuemf-dev libbenchmark-dev
     fonts-liberation fonts-urw-base35 fontconfig
     poppler-utils qpdf xauth

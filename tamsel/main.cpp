@@ -1,66 +1,46 @@
-// Tamsel's program start. Until the main window exists it shows the editor in a plain window, and
-// converts documents headless with --convert.
+// Tamsel's program start: the application object, the windows in their order, the message loop; and
+// converting documents headless with --convert through the same operations as the window.
 #include "Application.h"
-#include "CompressedDocument.h"
+#include "Clock.h"
+#include "CommandGuard.h"
 #include "Errors.h"
+#include "History.h"
+#include "Main.h"
 #include "QtDialogs.h"
-#include "RtRichEd.h"
+#include "Shell.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QMainWindow>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
-void SetUpEditor(TRtRichEdit& editor)
+const QString ProgramName = QStringLiteral("tamsel");
+
+bool IsDocumentFormat(const QString& path, bool saving)
 {
-    editor.SetHideSelection(false);
-    editor.SetHideScrollBars(false);
-    editor.SetScrollBars(TScrollStyle::ssVertical);
-    editor.SetWantTabs(true);
-    editor.SetStreamMode({ TRichStreamMode::smUnicode });
-    editor.Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
+    const QString name = QFileInfo(path).fileName();
+    const QString extension = name.mid(name.lastIndexOf(u'.'));
+    QStringList known { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"), QStringLiteral(".txt") };
+    if (saving)
+        known << QStringLiteral(".pdf") << QStringLiteral(".ovp");
+    return name.contains(u'.') && known.contains(extension);
 }
 
-// The extension decides: .txt is plain text, .rtc compressed rich text, .rtf rich text, anything else
-// (.doc) rich text that is read as plain text when it is not RTF.
-void LoadDocument(TRtRichEdit& editor, const QString& path)
-{
-    const QString extension = QFileInfo(path).suffix();
-    editor.SetPlainText(extension == QLatin1String("txt"));
-    if (extension == QLatin1String("rtc"))
-        LoadCompressedDocument(editor, path);
-    else
-        editor.Lines()->LoadFromFile(path);
-}
-
-void SaveDocument(TRtRichEdit& editor, const QString& path)
-{
-    if (QFileInfo(path).suffix() == QLatin1String("rtc")) {
-        editor.SetStreamFormat(TRichStreamFormat::sfRichText);
-        SaveCompressedDocument(editor, path);
-        return;
-    }
-    editor.SetStreamFormat(QFileInfo(path).suffix() == QLatin1String("txt") ? TRichStreamFormat::sfPlainText
-                                                                            : TRichStreamFormat::sfRichText);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(path);
-    editor.Lines()->SaveToStream(file);
-    if (!file.commit())
-        throw EFCreateError(path);
-}
-
-int Convert(const QString& source, const QString& target)
+int Convert(IDialogs& dialogs, IShell& shell, IClock& clock, const QString& source, const QString& target)
 {
     try {
-        TRtRichEdit editor;
-        SetUpEditor(editor);
-        LoadDocument(editor, source);
-        SaveDocument(editor, target);
+        if (!IsDocumentFormat(source, false))
+            throw Exception(QStringLiteral("Cannot read %1: not a .rtf, .rtc, .doc or .txt document").arg(source));
+        if (!QFileInfo(source).isFile())
+            throw EFOpenError(source);
+        // A hidden main window with no settings file: converting changes nothing of the user's.
+        TFrmMain window(dialogs, shell, clock, QString());
+        window.OpenDocumentFrom(QFileInfo(source).absoluteFilePath());
+        window.SaveDocumentTo(QFileInfo(target).absoluteFilePath());
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageOf(error)));
@@ -78,30 +58,32 @@ int main(int argc, char* argv[])
     TQtDialogs dialogs;
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName(QStringLiteral("Tamsel Express"));
+    TShell shell;
+    TSystemClock clock;
     if (converting) {
         if (argc != 4) {
             std::fprintf(stderr, "usage: tamsel --convert IN OUT\n");
             return 1;
         }
-        return Convert(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return Convert(dialogs, shell, clock, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
 
-    QMainWindow window;
-    auto* editor = new TRtRichEdit(&window);
-    editor->SetDialogs(&dialogs);
-    SetUpEditor(*editor);
-    window.setCentralWidget(editor);
-    window.resize(900, 700);
-    window.setWindowTitle(QStringLiteral("Untitled Document - Tamsel Express"));
-    const QString path = argc >= 2 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (!path.isEmpty() && QFileInfo(path).isFile()) {
-        try {
-            LoadDocument(*editor, path);
-            window.setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Tamsel Express"));
-        } catch (const std::exception& error) {
-            dialogs.ShowError(QApplication::applicationName(), WithFullStop(MessageOf(error)));
-        }
-    }
-    window.show();
-    return application.exec();
+    const QString folder = shell.SettingsFolder(ProgramName);
+    auto frmMain = std::make_unique<TFrmMain>(dialogs, shell, clock, folder);
+    FrmMain = frmMain.get();
+    dialogs.SetOwner(frmMain.get());
+    auto historyForm = std::make_unique<THistoryForm>(
+        *frmMain, dialogs, QDir(folder).filePath(QStringLiteral("WrdFileList.dat")), frmMain.get());
+    frmMain->SetHistoryForm(historyForm.get());
+    frmMain->SetArguments(QCoreApplication::arguments().mid(1));
+
+    frmMain->show();
+    const int status = application.exec();
+
+    // Program end: the main window writes the settings, the history window its list.
+    RunCommand(dialogs, [&] { frmMain->FormDestroy(); });
+    RunCommand(dialogs, [&] { historyForm->FormDestroy(); });
+    historyForm.reset();
+    frmMain.reset();
+    return status;
 }

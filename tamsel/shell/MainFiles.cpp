@@ -1,0 +1,230 @@
+// MainFiles.cpp: the main window's document files: New, Open, Save and Save As, and loading and saving
+// by path with the format chosen by the extension.
+#include "Main.h"
+
+#include "CompressedDocument.h"
+#include "Errors.h"
+#include "History.h"
+#include "TrackBar.h"
+#include "WaitCursor.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString OpenFilter = QStringLiteral(
+    "Rich Text Format (*.rtf)|*.rtf|Rich Text Compressed (*.rtc)|*.rtc|Word 97-2003 & 6.0/95 - RTF (*.doc)|*.doc|"
+    "Plain Text (*.txt)|*.txt|Tous Fichiers (*.*)|*.*");
+const QString SaveFilter = QStringLiteral(
+    "Rich Text Format (*.rtf)|*.rtf|Rich Text Compressed (*.rtc)|*.rtc|Word 97-2003 & 6.0/95 - RTF (*.doc)|*.doc|"
+    "Portable Document Format (*.pdf)|*.pdf|Orvane Presentation Format (*.ovp)|*.ovp|Plain Text (*.txt)|*.txt");
+
+// The extension from the last dot of the file name, as written: ".RTF" is not ".rtf".
+QString ExtensionOf(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.mid(dot);
+}
+
+bool IsExport(const QString& extension)
+{
+    return extension == QLatin1String(".pdf") || extension == QLatin1String(".ovp");
+}
+
+bool IsSavable(const QString& extension)
+{
+    static const QStringList Known { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"),
+        QStringLiteral(".pdf"), QStringLiteral(".ovp"), QStringLiteral(".txt") };
+    return Known.contains(extension);
+}
+
+// Saving under a name of no known format would write nothing and still clear the modified flag.
+void RequireSavable(const QString& path)
+{
+    if (!IsSavable(ExtensionOf(path)))
+        throw Exception(QStringLiteral("Cannot save %1: the file name must end in .rtf, .rtc, .doc, .txt, .pdf or .ovp")
+                            .arg(path));
+}
+
+} // namespace
+
+void TFrmMain::SetDocumentMode(bool plainText)
+{
+    Editor->SetPlainText(plainText);
+    Editor->SetStreamMode(plainText ? TRichStreamModes {} : TRichStreamModes { TRichStreamMode::smUnicode });
+}
+
+void TFrmMain::AddToHistory(const QString& path)
+{
+    if (FHistoryForm)
+        FHistoryForm->AddToHistory(path);
+}
+
+void TFrmMain::BtnNewClick()
+{
+    if (Editor->Modified())
+        PromptSaveChanges();
+    ProcessMessages();
+    FCurrentFile = UntitledDocument;
+    setWindowTitle(DesignCaption);
+    SetDocumentMode(false);
+    Editor->Lines()->Clear();
+    Editor->Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
+    SetModifiedState(false);
+    ProcessMessages();
+}
+
+void TFrmMain::BtnOpenClick()
+{
+    if (Editor->Modified())
+        PromptSaveChanges();
+    if (OpenFileDialog.Filter.isEmpty()) {
+        OpenFileDialog.Filter = OpenFilter;
+        OpenFileDialog.DefaultExt = QStringLiteral("rtf");
+        OpenFileDialog.Options.PathMustExist = true;
+        OpenFileDialog.Options.FileMustExist = true;
+    }
+    OpenFileDialog.Title = QStringLiteral("Open Document");
+    if (!FDialogs.OpenFile(OpenFileDialog)) {
+        ProcessMessages();
+        return;
+    }
+    const QString path = OpenFileDialog.FileName;
+    ProcessMessages();
+    AddToHistory(path); // before reading, so the entry stays even when reading fails
+    ProcessMessages();
+    {
+        TWaitCursor wait;
+        OpenDocumentFrom(path);
+    }
+    ProcessMessages();
+}
+
+void TFrmMain::SaveWithDialog(TFileDialogData& dialog)
+{
+    if (dialog.Filter.isEmpty()) {
+        dialog.Filter = SaveFilter;
+        dialog.DefaultExt = QStringLiteral("rtf");
+        dialog.Options.OverwritePrompt = true;
+        dialog.Options.PathMustExist = true;
+    }
+    if (!FDialogs.SaveFile(dialog))
+        return;
+    const QString path = dialog.FileName;
+    RequireSavable(path);
+    ProcessMessages();
+    if (!IsExport(ExtensionOf(path)))
+        AddToHistory(path);
+    ProcessMessages();
+    {
+        TWaitCursor wait;
+        SaveDocumentTo(path);
+    }
+    ProcessMessages();
+}
+
+void TFrmMain::BtnSaveClick()
+{
+    if (FCurrentFile != UntitledDocument) {
+        ProcessMessages();
+        {
+            TWaitCursor wait;
+            SaveDocumentTo(FCurrentFile);
+        }
+        ProcessMessages();
+        return;
+    }
+    SaveDialog1.FileName = UntitledDocument;
+    SaveWithDialog(SaveDialog1);
+}
+
+void TFrmMain::SaveDocumentAs1Click()
+{
+    // The current name without folder and extension; an untitled document proposes its title.
+    const QString extension = ExtensionOf(FCurrentFile);
+    const QString name = QFileInfo(FCurrentFile).fileName();
+    SaveDialog1.FileName = extension.isEmpty() ? FCurrentFile : name.left(name.size() - extension.size());
+    SaveWithDialog(SaveDialog1);
+}
+
+void TFrmMain::AfterTransfer()
+{
+    ApplyZoom(ZoomBar->Position()); // loading text into the control drops its zoom
+    ProcessMessages();
+    SetModifiedState(false);
+    Editor->SetFocus();
+    QCoreApplication::setApplicationName(QFileInfo(FCurrentFile).fileName());
+    ProcessMessages();
+}
+
+void TFrmMain::OpenDocumentFrom(const QString& path)
+{
+    FCurrentFile = path;
+    SetCaptionFor(path);
+    Editor->Clear();
+    const QString extension = ExtensionOf(path);
+    try {
+        if (extension == QLatin1String(".rtf") || extension == QLatin1String(".doc")) {
+            SetDocumentMode(false);
+            Editor->Lines()->LoadFromFile(path);
+        } else if (extension == QLatin1String(".rtc")) {
+            SetDocumentMode(false);
+            LoadCompressedDocument(*Editor, path);
+        } else if (extension == QLatin1String(".txt")) {
+            SetDocumentMode(true);
+            Editor->Lines()->LoadFromFile(path);
+        }
+    } catch (...) {
+        // What could not be read stays untitled, so a later Save asks for a name instead of
+        // overwriting the file with what little was read.
+        FCurrentFile = UntitledDocument;
+        setWindowTitle(DesignCaption);
+        throw;
+    }
+    AfterTransfer();
+}
+
+// Written beside the target and moved over it only when complete: a failed save keeps the old file.
+void TFrmMain::SaveDocumentFile(const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Exception(QStringLiteral("Cannot create file %1: %2").arg(path, file.errorString()));
+    Editor->Lines()->SaveToStream(file);
+    if (!file.commit())
+        throw Exception(QStringLiteral("Cannot create file %1: %2").arg(path, file.errorString()));
+}
+
+void TFrmMain::SaveDocumentTo(const QString& path)
+{
+    RequireSavable(path);
+    const QString extension = ExtensionOf(path);
+    const bool exporting = IsExport(extension);
+    if (!exporting) {
+        FCurrentFile = path;
+        SetCaptionFor(path);
+    }
+    if (extension == QLatin1String(".rtf") || extension == QLatin1String(".doc")) {
+        SetDocumentMode(false);
+        SaveDocumentFile(path);
+    } else if (extension == QLatin1String(".rtc")) {
+        SetDocumentMode(false);
+        SaveCompressedDocument(*Editor, path);
+    } else if (extension == QLatin1String(".pdf")) {
+        SetDocumentMode(false);
+        ExportToPdf(path);
+    } else if (extension == QLatin1String(".ovp")) {
+        SetDocumentMode(false);
+        ExportToPresentation(path);
+    } else if (extension == QLatin1String(".txt")) {
+        SetDocumentMode(true);
+        SaveDocumentFile(path);
+    }
+    // An export is no copy the user can edit again: the document keeps its unsaved changes.
+    const bool modified = Editor->Modified();
+    AfterTransfer();
+    if (exporting)
+        SetModifiedState(modified);
+}
