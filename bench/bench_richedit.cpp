@@ -1,5 +1,6 @@
 // The rich edit control on documents of 10 to 1000 pages: RTF in and out through EM_STREAMIN and
 // EM_STREAMOUT, and pagination and page rendering through EM_FORMATRANGE at 600 dpi.
+#include "BenchDocuments.h"
 #include "DeviceContext.h"
 #include "RichEditControl.h"
 
@@ -11,46 +12,6 @@
 #include <cstring>
 
 namespace {
-
-// About 3 KB of RTF per page: mixed runs in three fonts and four colours, and a bulleted list.
-QByteArray GeneratedDocument(int pages)
-{
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman\\fcharset0 "
-                     "Times New Roman;}{\\f2\\fmodern\\fcharset0 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;"
-                     "\\red0\\green128\\blue0;\\red0\\green0\\blue255;}\\viewkind4\\uc1\\pard\\f0\\fs24 ";
-    const char* words[] = { "letter", "merge", "document", "paragraph", "caf\\'e9", "printing", "page", "rich", "text" };
-    int word = 0;
-    for (int page = 0; page < pages; ++page) {
-        for (int paragraph = 0; paragraph < 6; ++paragraph) {
-            if (paragraph == 5)
-                rtf += "{\\pntext\\f0\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}\\fi-360\\li720 ";
-            for (int run = 0; run < 12; ++run) {
-                switch (run % 4) {
-                case 0:
-                    rtf += "{\\b ";
-                    break;
-                case 1:
-                    rtf += "{\\i\\cf1 ";
-                    break;
-                case 2:
-                    rtf += "{\\f1\\fs28\\cf2 ";
-                    break;
-                default:
-                    rtf += "{\\f2\\ul\\cf3 ";
-                    break;
-                }
-                for (int i = 0; i < 5; ++i) {
-                    rtf += words[word++ % 9];
-                    rtf += ' ';
-                }
-                rtf += "}";
-            }
-            rtf += paragraph == 5 ? "\\par\\pard " : "\\par ";
-        }
-    }
-    rtf += "}";
-    return rtf;
-}
 
 void SetUp(TRichEditControl& control)
 {

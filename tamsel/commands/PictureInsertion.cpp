@@ -151,7 +151,8 @@ TJpegResult DecodeJpeg(TJpegJob& job)
     job.Info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&job.Info);
     // Four bytes a pixel hold a CMYK row as read, converted in place below.
-    *job.Image = QImage(int(job.Info.output_width), int(job.Info.output_height), cmyk ? QImage::Format_RGB32 : QImage::Format_RGB888);
+    *job.Image = QImage(
+        int(job.Info.output_width), int(job.Info.output_height), cmyk ? QImage::Format_RGB32 : QImage::Format_RGB888);
     if (job.Image->isNull()) {
         std::snprintf(job.Errors.Message, JMSG_LENGTH_MAX, "out of memory");
         jpeg_destroy_decompress(&job.Info);
@@ -226,7 +227,8 @@ TEnhMetafile Recorded(const QString& path, QSize pixels, const auto& draw)
     if (pixels.width() > MaxPictureSide || pixels.height() > MaxPictureSide)
         TooLarge(path, pixels.width(), pixels.height());
     // A display of the control's resolution, so that the pasted object shows at the picture's pixel size.
-    const TDeviceContext reference = TDeviceContext::InformationContext(RichText::DisplayDpi, RichText::DisplayDpi, QSize(1920, 1080));
+    const TDeviceContext reference
+        = TDeviceContext::InformationContext(RichText::DisplayDpi, RichText::DisplayDpi, QSize(1920, 1080));
     TEnhMetafileRecorder recorder(reference, TEnhMetafileRecorder::FrameFromPixels(reference, pixels),
         QStringLiteral("Tamsel"), QFileInfo(path).fileName());
     {
@@ -239,7 +241,8 @@ TEnhMetafile Recorded(const QString& path, QSize pixels, const auto& draw)
 TEnhMetafile MetafileOfImage(const QString& path, const QImage& image)
 {
     // The recorder leaves pixels out by their alpha: a transparent GIF colour or PNG pixel is not drawn.
-    return Recorded(path, image.size(), [&image](QPainter& painter, const QRectF& target) { painter.drawImage(target, image); });
+    return Recorded(
+        path, image.size(), [&image](QPainter& painter, const QRectF& target) { painter.drawImage(target, image); });
 }
 
 TEnhMetafile MetafileOfMetafile(const QString& path, const TEnhMetafile& source)
@@ -265,12 +268,15 @@ QString OpenPictureFilter()
 TEnhMetafile LoadPictureAsMetafile(const QString& path)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
-    const char* qtFormat = extension == u"gif" ? "gif" : extension == u"bmp" ? "bmp" : extension == u"png" ? "png" : nullptr;
+    const char* qtFormat = nullptr;
+    for (const char* format : { "gif", "bmp", "png" })
+        if (extension == QLatin1StringView(format))
+            qtFormat = format;
     const bool jpeg = extension == u"jpg" || extension == u"jpeg";
     const bool emf = extension == u"emf";
     const bool wmf = extension == u"wmf";
     if (!qtFormat && !jpeg && !emf && !wmf)
-        throw EConvertError(QStringLiteral("Unsupported picture format (.%1)").arg(extension));
+        throw EConvertError(QStringLiteral("Unsupported picture format: %1").arg(QFileInfo(path).fileName()));
 
     const QByteArray bytes = ReadPictureFile(path);
     if (jpeg)

@@ -181,8 +181,8 @@ THistoryForm::THistoryForm(IHistoryOwner& owner, IDialogs& dialogs, QString hist
     SkPanel2->SetColor(RGB(218, 229, 244));
     SkPanel2->setFixedHeight(48);
     SkButton1 = NewButton(QStringLiteral(" Vider Liste"), QStringLiteral("|Effacer Tout"), "SkButton1", SkPanel2);
-    btnRemove = NewButton(QStringLiteral(" Supprimer de Liste"), QStringLiteral("|Effacer Document Sélectionné"),
-        "btnRemove", SkPanel2);
+    btnRemove = NewButton(
+        QStringLiteral(" Supprimer de Liste"), QStringLiteral("|Effacer Document Sélectionné"), "btnRemove", SkPanel2);
     btnOpen = NewButton(QStringLiteral("  Ouvrir"), QStringLiteral("|Ouvrir Document"), "btnOpen", SkPanel2);
     btnClose = NewButton(QStringLiteral("  Fermer"), QStringLiteral("|Fermer"), "btnClose", SkPanel2);
     auto* buttons = new QHBoxLayout(SkPanel2);
@@ -201,10 +201,10 @@ THistoryForm::THistoryForm(IHistoryOwner& owner, IDialogs& dialogs, QString hist
     layout->addWidget(ListBox1, 1);
     layout->addWidget(SkPanel2);
 
-    SkPanel1->OnMouseDown = Guarded(FDialogs,
-        [this](QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-            SkPanel1MouseDown(sender, button, shift, x, y);
-        });
+    SkPanel1->OnMouseDown
+        = Guarded(FDialogs, [this](QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+              SkPanel1MouseDown(sender, button, shift, x, y);
+          });
     SkButton1->OnClick = Guarded(FDialogs, [this](QObject* sender) { uxButton1Click(sender); });
     btnRemove->OnClick = Guarded(FDialogs, [this](QObject* sender) { btnRemoveClick(sender); });
     btnOpen->OnClick = Guarded(FDialogs, [this](QObject* sender) { btnOpenClick(sender); });
@@ -214,8 +214,8 @@ THistoryForm::THistoryForm(IHistoryOwner& owner, IDialogs& dialogs, QString hist
     connect(ListBox1, &QListWidget::itemDoubleClicked, this,
         [this](QListWidgetItem*) { RunCommand(FDialogs, [this] { btnOpenClick(ListBox1); }); });
 
-    static constexpr const char16_t* PictureNames[] = { u"file-txt", u"file-other", u"file-rtf", u"file-doc",
-        u"file-web", nullptr, u"file-rtc" };
+    static constexpr const char16_t* PictureNames[]
+        = { u"file-txt", u"file-other", u"file-rtf", u"file-doc", u"file-web", nullptr, u"file-rtc" };
     for (std::size_t i = 0; i < FPictures.size(); ++i)
         if (PictureNames[i])
             FPictures[i] = TamselIcon(PictureNames[i]);
@@ -279,8 +279,7 @@ void THistoryForm::ListBox1Click(QObject*)
             + QStringLiteral("Please remove this listing from document history."));
 }
 
-void THistoryForm::ListBox1DrawItem(
-    QPainter& painter, int index, const QRect& rect, bool selected, bool focused) const
+void THistoryForm::ListBox1DrawItem(QPainter& painter, int index, const QRect& rect, bool selected, bool focused) const
 {
     const QListWidgetItem* item = ListBox1->item(index);
     if (!item)

@@ -340,6 +340,7 @@ TSkinPanel* TFrmMain::CreateSidePanel()
     FontName->setObjectName(QStringLiteral("FontName"));
     FontName->SetUseFonts(true);
     SetHint(*FontName, QStringLiteral("Sélection de Police"));
+    FontName->SetFontName(QStringLiteral("Arial")); // the design's face, before the handler is bound
     FontName->OnChange = [this](QObject*) { Run([this] { FontNameChange(); }); };
     charGrid->addWidget(FontName, 0, 0, 1, 4);
     ColorComboBox1 = new TColorComboBox(characters);
@@ -673,6 +674,8 @@ void TFrmMain::showEvent(QShowEvent* event)
         return;
     FShown = true;
     Run([this] { FormShow(); });
+    // Without a window manager nothing activates the window, and the settings would never apply.
+    activateWindow();
 }
 
 void TFrmMain::resizeEvent(QResizeEvent* event)

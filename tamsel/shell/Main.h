@@ -319,6 +319,7 @@ private:
 
     QString FCurrentFile;
     bool FUpdatingControls = false;
+    bool FApplyingSettings = false;
     bool FAllowProtectedChange = false;
     QStringList FSymbolFonts;
     int FMainIndent = 0;

@@ -73,6 +73,7 @@ void TFrmMain::BtnNewClick()
     Editor->Lines()->Clear();
     Editor->Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
     SetModifiedState(false);
+    EditorSelectionChange();
     ProcessMessages();
 }
 
@@ -157,6 +158,8 @@ void TFrmMain::AfterTransfer()
     Editor->SetFocus();
     QCoreApplication::setApplicationName(QFileInfo(FCurrentFile).fileName());
     ProcessMessages();
+    // The caret did not move, so the control reports no selection change for the new text.
+    EditorSelectionChange();
 }
 
 void TFrmMain::OpenDocumentFrom(const QString& path)

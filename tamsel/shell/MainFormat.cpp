@@ -52,7 +52,10 @@ void TFrmMain::FontNameChange()
 {
     if (FUpdatingControls)
         return;
-    TRtTextAttributes& attributes = CurrentTextAttributes();
+    // Stored settings reach the typing format only: activating the window never changes the text.
+    if (FApplyingSettings && Editor->SelectionLength() > 0)
+        return;
+    TRtTextAttributes& attributes = FApplyingSettings ? Editor->SelectionAttributes() : CurrentTextAttributes();
     attributes.SetName(FontName->FontName());
     attributes.SetCharset(IsSymbolFont() ? SYMBOL_CHARSET : DEFAULT_CHARSET);
     Editor->SetFocus();
@@ -65,7 +68,7 @@ void TFrmMain::ApplyFontSize(int threshold)
         FontSize1->SetValue(value + 1); // runs the change handler again with the even value
         return;
     }
-    if (value > threshold)
+    if (value > threshold && !(FApplyingSettings && Editor->SelectionLength() > 0))
         Editor->SelectionAttributes().SetSize(value);
     Editor->SetFocus();
 }

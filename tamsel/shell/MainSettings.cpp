@@ -36,7 +36,14 @@ void TFrmMain::LoadSettings()
     const TIniFile ini(SettingsFileName());
 
     // The size and the face name go through the side panel as a user's choice would, so a stored
-    // value that differs from the one shown is applied to the text at the caret.
+    // value that differs from the one shown becomes the typing format at the caret.
+    const bool wasApplying = FApplyingSettings;
+    FApplyingSettings = true;
+    struct TRestore {
+        bool& flag;
+        bool value;
+        ~TRestore() { flag = value; }
+    } restore { FApplyingSettings, wasApplying };
     FontSize1->SetValue(ini.ReadInteger(FontSection, QStringLiteral("Size"), 12));
     TFont font = Editor->Font();
     font.Size = FontSize1->Value();

@@ -99,7 +99,7 @@ void TestEditing::dateLeavesTheCaretAfterIt()
 
 void TestEditing::findOpensWithTheSelectionFromTheWorker()
 {
-    F->Type(QStringLiteral("le chat dort"));
+    F->Type(QStringLiteral("le chat voit le chat"));
     F->Editor().SetSelectionStart(3);
     F->Editor().SetSelectionLength(4);
     F->Window->Find2->trigger(); // Ctrl+F
@@ -112,10 +112,16 @@ void TestEditing::findOpensWithTheSelectionFromTheWorker()
     QTRY_VERIFY(F->Dialogs.LastReplaceDialog() && F->Dialogs.LastReplaceDialog()->IsVisible());
     QCOMPARE(F->Dialogs.LastReplaceDialog()->FindText(), QStringLiteral("chat")); // the last search text
 
-    // F3 repeats the last search.
+    // F3 repeats the last search made from a dialog.
     F->Editor().SetSelectionStart(0);
+    F->Dialogs.LastFindDialog()->PressFindNext();
+    QCOMPARE(F->Editor().SelectionStart(), 3);
     F->Window->FindNext1Click();
+    QCOMPARE(F->Editor().SelectionStart(), 16);
     QCOMPARE(F->Shell.Beeps(), 0);
+    F->Window->FindNext1Click();
+    QCOMPARE(F->Shell.Beeps(), 1);
+    QCOMPARE(F->Dialogs.Messages().last().Text, QStringLiteral("Text \"chat\" not found."));
 }
 
 void TestEditing::findNextBeforeAnySearchBeeps()

@@ -111,6 +111,22 @@ void TestSettings::storedSizeReachesTheTypingFormat()
     w.FormActivate();
     QCOMPARE(w.FontSize1->Value(), 12);
     QCOMPARE(F->Editor().SelectionAttributes().Size(), 12);
+
+    // Text already written keeps its format: activation never changes the document.
+    F->Editor().SelectAll();
+    F->Editor().SelectionAttributes().SetName(QStringLiteral("Times New Roman"));
+    F->Editor().SelectionAttributes().SetSize(16);
+    F->WriteFile(QStringLiteral("Varnok.ini"), QByteArray("[Font Settings]\r\nName=Courier New\r\nSize=24\r\n"));
+    F->Editor().SetSelectionStart(2); // inside the word
+    F->Editor().SetModified(false);
+    w.FormActivate();
+    QCOMPARE(w.FontName->FontName(), QStringLiteral("Courier New"));
+    F->Editor().SetSelectionStart(0);
+    F->Editor().SetSelectionLength(5);
+    QCOMPARE(F->Editor().SelectionAttributes().Name(), QStringLiteral("Times New Roman"));
+    w.FormActivate(); // a selection keeps its size too
+    QCOMPARE(F->Editor().SelectionAttributes().Size(), 16);
+    QVERIFY(!F->Editor().Modified());
 }
 
 void TestSettings::damagedValuesGiveDefaults()
