@@ -701,6 +701,17 @@ QString TRichEditControl::TextRange(LONG start, LONG end) const
     return ControlTextFromDocumentText(CursorOver(start, end).selectedText());
 }
 
+QString TRichEditControl::Text() const
+{
+    // The whole text is read after every keystroke; copying the document's buffer is several times
+    // cheaper than a selection over all of it. A document whose buffer holds more than its
+    // characters (table frames) goes the general way.
+    QString text = document()->toRawText();
+    if (text.size() != TextLength())
+        return TextRange(0, -1);
+    return ControlTextFromDocumentText(std::move(text));
+}
+
 void TRichEditControl::SetText(const QString& text)
 {
     {

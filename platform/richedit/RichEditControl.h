@@ -50,7 +50,7 @@ public:
     CHARRANGE Selection() const;
     LONG SetSelection(CHARRANGE range);
     QString TextRange(LONG start, LONG end) const; // CR for paragraph breaks, VT for line breaks
-    QString Text() const { return TextRange(0, -1); }
+    QString Text() const; // the same as TextRange(0, -1)
     void SetText(const QString& text); // replaces everything, not undoable
     // Replaces the selection, refused (false) when it touches protected text and the listener disallows.
     bool ReplaceSelection(const QString& text, bool undoable);

@@ -1,38 +1,40 @@
 #include "TextCommands.h"
 
+#include <array>
 #include <cmath>
+#include <string_view>
 
-bool IsWordSeparator(char32_t character)
-{
-    if (character > 95)
-        return false;
-    if (character < 32)
-        return true;
-    switch (character) {
-    case U' ': case U'!': case U'#': case U'$': case U'%': case U'(': case U')': case U'*': case U',':
-    case U'.': case U'/': case U':': case U';': case U'?': case U'@': case U'\\': case U'^':
-        return true;
-    default:
-        return false;
-    }
-}
+namespace {
+
+// The separators among the first 96 characters, as a table: the count runs over the whole text
+// after every keystroke.
+constexpr std::array<bool, 96> SeparatorTable = [] {
+    std::array<bool, 96> table {};
+    for (int c = 0; c < 32; ++c)
+        table[c] = true;
+    for (char c : std::string_view(" !#$%()*,./:;?@\\^"))
+        table[size_t(c)] = true;
+    return table;
+}();
+
+} // namespace
+
+bool IsWordSeparator(char32_t character) { return character < 96 && SeparatorTable[character]; }
 
 TTextCounts CountWords(QStringView text)
 {
-    // One pass; the loop runs after every keystroke over the whole document, so it stays simple.
     TTextCounts counts;
     bool inWord = false;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        char32_t character = text[i].unicode();
-        if (QChar::isHighSurrogate(character) && i + 1 < size && text[i + 1].isLowSurrogate())
-            character = QChar::surrogateToUcs4(char16_t(character), text[++i].unicode());
-        ++counts.Characters;
-        const bool separator = IsWordSeparator(character);
-        if (!separator && !inWord)
-            ++counts.Words;
+    int lowSurrogates = 0;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        // A character beyond the basic plane is two units; its second half is not counted again.
+        lowSurrogates += QChar::isLowSurrogate(unit);
+        const bool separator = unit < 96 && SeparatorTable[unit];
+        counts.Words += !separator && !inWord;
         inWord = !separator;
     }
+    counts.Characters = int(text.size()) - lowSurrogates;
     return counts;
 }
 

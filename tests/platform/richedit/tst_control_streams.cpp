@@ -1,6 +1,9 @@
 // EM_STREAMIN and EM_STREAMOUT: plain text, RTF, Unicode, selections and failures.
 #include "ControlFixture.h"
+#include "TestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <QTextDocument>
 
@@ -22,6 +25,8 @@ private slots:
     void writeErrorIsReported();
     void smallChunksGiveTheSameDocument();
     void caretIsAtTheStartAfterLoading();
+    void wholeTextEqualsTheFullRange_data();
+    void wholeTextEqualsTheFullRange();
 };
 
 void TestControlStreams::everyLineEndMakesAParagraph_data()
@@ -230,3 +235,28 @@ void TestControlStreams::caretIsAtTheStartAfterLoading()
 
 QTEST_MAIN(TestControlStreams)
 #include "tst_control_streams.moc"
+
+void TestControlStreams::wholeTextEqualsTheFullRange_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString& folder : { DataPath(QStringLiteral("rtf")), SamplePath(QString()) })
+        for (const QFileInfo& file : QDir(folder).entryInfoList({ QStringLiteral("*.rtf") }, QDir::Files))
+            QTest::newRow(qPrintable(file.fileName())) << file.filePath();
+}
+
+// The whole text has a fast way of its own; it must read what the general range reads, tables,
+// pictures and line breaks included.
+void TestControlStreams::wholeTextEqualsTheFullRange()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    TRichEditControl control;
+    SetUp(control);
+    StreamIn(control, SF_RTF, file.readAll());
+    QCOMPARE(control.Text(), control.TextRange(0, control.TextLength()));
+    control.SetSelection({ 1, 1 });
+    QVERIFY(control.ReplaceSelection(QStringLiteral("x\ry\vz"), true));
+    QCOMPARE(control.Text(), control.TextRange(0, control.TextLength()));
+    QCOMPARE(control.Text().size(), qsizetype(control.TextLength()));
+}
