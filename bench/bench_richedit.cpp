@@ -1,6 +1,6 @@
 // The rich edit control on documents of 10 to 1000 pages: RTF in and out through EM_STREAMIN and
 // EM_STREAMOUT, and pagination and page rendering through EM_FORMATRANGE at 600 dpi.
-#include "BenchDocuments.h"
+#include "BenchSupport.h"
 #include "DeviceContext.h"
 #include "RichEditControl.h"
 
@@ -113,12 +113,4 @@ BENCHMARK(WriteRtf)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)
 BENCHMARK(Paginate)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(RenderPage)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

@@ -1,6 +1,6 @@
 // Tamsel's main window on a document of 1000 pages: one keystroke with the refresh of the side panel
 // and the counts that follows it, and the word count alone.
-#include "BenchDocuments.h"
+#include "BenchSupport.h"
 #include "Clock.h"
 #include "History.h"
 #include "Main.h"
@@ -69,12 +69,4 @@ BENCHMARK(KeystrokeWithRefresh)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecon
 BENCHMARK(WholeTextAndCount)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(CountOnly)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

@@ -1,11 +1,11 @@
 // Tamsel's program start: the application object, the windows in their order, the message loop; and
 // converting documents headless with --convert through the same operations as the window.
+#include "Main.h"
 #include "Application.h"
 #include "Clock.h"
 #include "CommandGuard.h"
 #include "Errors.h"
 #include "History.h"
-#include "Main.h"
 #include "QtDialogs.h"
 #include "Shell.h"
 
@@ -24,7 +24,8 @@ bool IsDocumentFormat(const QString& path, bool saving)
 {
     const QString name = QFileInfo(path).fileName();
     const QString extension = name.mid(name.lastIndexOf(u'.'));
-    QStringList known { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"), QStringLiteral(".txt") };
+    QStringList known { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"),
+        QStringLiteral(".txt") };
     if (saving)
         known << QStringLiteral(".pdf") << QStringLiteral(".ovp");
     return name.contains(u'.') && known.contains(extension);

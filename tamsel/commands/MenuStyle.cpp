@@ -195,7 +195,8 @@ QSize TOwnerDrawMenuStyle::MenuItemMeasureItem(const QStyleOptionMenuItem& item,
     return QSize(width, bold.lineSpacing() + regular.lineSpacing() + 21);
 }
 
-void TOwnerDrawMenuStyle::MenuItemDrawItem(const QStyleOptionMenuItem& item, QPainter& canvas, const QWidget* menu) const
+void TOwnerDrawMenuStyle::MenuItemDrawItem(
+    const QStyleOptionMenuItem& item, QPainter& canvas, const QWidget* menu) const
 {
     const QRect r = item.rect;
     const bool enabled = item.state & State_Enabled;
@@ -275,7 +276,8 @@ void TOwnerDrawMenuStyle::MenuItemDrawItem(const QStyleOptionMenuItem& item, QPa
 
 QSize TOwnerDrawMenuStyle::MeasureSeparator() const { return QSize(10, 3); }
 
-void TOwnerDrawMenuStyle::SeparatorDrawItem(const QStyleOptionMenuItem& item, QPainter& canvas, const QWidget* menu) const
+void TOwnerDrawMenuStyle::SeparatorDrawItem(
+    const QStyleOptionMenuItem& item, QPainter& canvas, const QWidget* menu) const
 {
     // Only the icon column and the line are ours; the rest stays as the menu panel was painted.
     const QRect r = item.rect;

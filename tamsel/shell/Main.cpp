@@ -91,10 +91,22 @@ bool ZoomLevelFor(int position, TZoomLevel& level)
         TZoomLevel Level;
     };
     static constexpr TRow Table[] = {
-        { 50, { 50, 1, 2 } }, { 69, { 60, 3, 5 } }, { 79, { 70, 7, 10 } }, { 89, { 80, 4, 5 } },
-        { 99, { 90, 9, 10 } }, { 109, { 100, 0, 0 } }, { 119, { 110, 11, 10 } }, { 129, { 120, 6, 5 } },
-        { 139, { 130, 13, 10 } }, { 149, { 140, 7, 5 } }, { 159, { 150, 3, 2 } }, { 169, { 160, 8, 5 } },
-        { 179, { 170, 17, 10 } }, { 189, { 180, 9, 5 } }, { 195, { 190, 19, 10 } }, { 200, { 200, 2, 1 } },
+        { 50, { 50, 1, 2 } },
+        { 69, { 60, 3, 5 } },
+        { 79, { 70, 7, 10 } },
+        { 89, { 80, 4, 5 } },
+        { 99, { 90, 9, 10 } },
+        { 109, { 100, 0, 0 } },
+        { 119, { 110, 11, 10 } },
+        { 129, { 120, 6, 5 } },
+        { 139, { 130, 13, 10 } },
+        { 149, { 140, 7, 5 } },
+        { 159, { 150, 3, 2 } },
+        { 169, { 160, 8, 5 } },
+        { 179, { 170, 17, 10 } },
+        { 189, { 180, 9, 5 } },
+        { 195, { 190, 19, 10 } },
+        { 200, { 200, 2, 1 } },
     };
     if (position < 0 || position > 200)
         return false;
@@ -500,8 +512,8 @@ void TFrmMain::CreateMenus()
         [this] { btnFindTClick(); });
     Find1 = KeyItem(QStringLiteral("Find1"), QStringLiteral("Chercher et Remplacer..."),
         QKeySequence(Qt::CTRL | Qt::Key_R), [this] { btnFindTextClick(); });
-    SpellCheck1 = KeyItem(QStringLiteral("SpellCheck1"), QStringLiteral("Correction Ortho..."), QKeySequence(Qt::Key_F9),
-        [this] { btnDefaultClick(); });
+    SpellCheck1 = KeyItem(QStringLiteral("SpellCheck1"), QStringLiteral("Correction Ortho..."),
+        QKeySequence(Qt::Key_F9), [this] { btnDefaultClick(); });
     MailMerge1 = KeyItem(QStringLiteral("MailMerge1"), QStringLiteral("Fusion Mail..."), QKeySequence(Qt::Key_F10),
         [this] { btnScreenHeightClick(); });
     FindNext1 = KeyItem(QStringLiteral("FindNext1"), QStringLiteral("Trouver Suivant..."), QKeySequence(Qt::Key_F3),
@@ -539,7 +551,8 @@ void TFrmMain::CreateMenus()
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     Bold1 = MenuItem(PopupMenu2, QStringLiteral("Bold1"), QStringLiteral("Gras"), QString(), QString(), {});
     Italic1 = MenuItem(PopupMenu2, QStringLiteral("Italic1"), QStringLiteral("Italique"), QString(), QString(), {});
-    Underline1 = MenuItem(PopupMenu2, QStringLiteral("Underline1"), QStringLiteral("Souligné"), QString(), QString(), {});
+    Underline1
+        = MenuItem(PopupMenu2, QStringLiteral("Underline1"), QStringLiteral("Souligné"), QString(), QString(), {});
     Bullets1 = MenuItem(PopupMenu2, QStringLiteral("Bullets1"), QStringLiteral("Puces"), QString(), QString(), {});
     for (QAction* holder : { Bold1, Italic1, Underline1, Bullets1 })
         holder->setCheckable(true);
@@ -725,8 +738,8 @@ void TFrmMain::PromptSaveChanges()
 {
     if (!Editor->Modified())
         return;
-    const QString question
-        = QStringLiteral("Save changes to %1?").arg(QStringLiteral(" [") + QFileInfo(FCurrentFile).fileName() + QStringLiteral("] "));
+    const QString question = QStringLiteral("Save changes to %1?")
+                                 .arg(QStringLiteral(" [") + QFileInfo(FCurrentFile).fileName() + QStringLiteral("] "));
     switch (FDialogs.ConfirmYesNoCancel(question)) {
     case mrYes:
         BtnSaveClick();

@@ -284,9 +284,10 @@ private:
     void CreateStatusBar();
     void CreateMenus();
     void BindEditorEvents();
-    TSkinButton* ToolButton(QWidget* parent, const QString& name, const QString& icon, const QString& hint,
-        std::function<void()> handler);
-    QAction* KeyItem(const QString& name, const QString& caption, const QKeySequence& key, std::function<void()> handler);
+    TSkinButton* ToolButton(
+        QWidget* parent, const QString& name, const QString& icon, const QString& hint, std::function<void()> handler);
+    QAction* KeyItem(
+        const QString& name, const QString& caption, const QKeySequence& key, std::function<void()> handler);
     QAction* MenuItem(QMenu* menu, const QString& name, const QString& caption, const QString& shortcutText,
         const QString& icon, std::function<void()> handler);
     void SetStatusText(int panel, const QString& text);
@@ -307,6 +308,7 @@ private:
     void ApplyPainter();
     void ApplyFontSize(int threshold);
     void SetSpacingButtons(TSkinButton* down);
+    void StepIndent(int& counter, int step, bool allowed, const QString& refusal, bool hanging);
     void StartWorker(QThread* worker);
     void WaitForWorkers();
 

@@ -44,8 +44,8 @@ bool IsSavable(const QString& extension)
 void RequireSavable(const QString& path)
 {
     if (!IsSavable(ExtensionOf(path)))
-        throw Exception(QStringLiteral("Cannot save %1: the file name must end in .rtf, .rtc, .doc, .txt, .pdf or .ovp")
-                            .arg(path));
+        throw Exception(
+            QStringLiteral("Cannot save %1: the file name must end in .rtf, .rtc, .doc, .txt, .pdf or .ovp").arg(path));
 }
 
 } // namespace

@@ -166,10 +166,12 @@ void TFrmMain::ApplyPainter()
     FPainterActive = false;
     Editor->Control().viewport()->setCursor(Qt::IBeamCursor);
     sbtnFormat->SetDown(false);
-    TRtTextAttributes& target = Editor->SelectionLength() >= 1 ? Editor->SelectionAttributes() : CurrentTextAttributes();
+    TRtTextAttributes& target
+        = Editor->SelectionLength() >= 1 ? Editor->SelectionAttributes() : CurrentTextAttributes();
     target.SetStyle({});
     ProcessMessages();
-    for (TFontStyle bit : { TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline, TFontStyle::fsStrikeOut }) {
+    for (TFontStyle bit :
+        { TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline, TFontStyle::fsStrikeOut }) {
         if (FPainterStyle.Contains(bit)) {
             TFontStyles style = target.Style();
             style.Include(bit);
@@ -265,44 +267,41 @@ void TFrmMain::FullyJustified1Click()
     Editor->SetFocus();
 }
 
-void TFrmMain::btnMainIndentIncClick()
+// Steps one of the window's indent counters and gives the paragraphs its new value; a step past the
+// limit only says so.
+void TFrmMain::StepIndent(int& counter, int step, bool allowed, const QString& refusal, bool hanging)
 {
-    if (FMainIndent > MainIndentLimit) {
-        FDialogs.ShowInformation(QStringLiteral("Maximum Indentation."));
+    if (!allowed) {
+        FDialogs.ShowInformation(refusal);
         return;
     }
-    Editor->ParagraphAttributes().SetStartIndent(FMainIndent + IndentStep);
-    FMainIndent += IndentStep;
+    TRtParaAttributes& paragraph = Editor->ParagraphAttributes();
+    if (hanging)
+        paragraph.SetOffset(counter + step);
+    else
+        paragraph.SetStartIndent(counter + step);
+    counter += step;
+}
+
+void TFrmMain::btnMainIndentIncClick()
+{
+    StepIndent(FMainIndent, IndentStep, FMainIndent <= MainIndentLimit, QStringLiteral("Maximum Indentation."), false);
 }
 
 void TFrmMain::btnMainIndentDecClick()
 {
-    if (FMainIndent <= 0) {
-        FDialogs.ShowInformation(QStringLiteral("Minimum Indentation."));
-        return;
-    }
-    Editor->ParagraphAttributes().SetStartIndent(FMainIndent - IndentStep);
-    FMainIndent -= IndentStep;
+    StepIndent(FMainIndent, -IndentStep, FMainIndent > 0, QStringLiteral("Minimum Indentation."), false);
 }
 
 void TFrmMain::btnHangingIndentIncClick()
 {
-    if (FHangingIndent > HangingIndentLimit) {
-        FDialogs.ShowInformation(QStringLiteral("Maximum Hanging Indentation."));
-        return;
-    }
-    Editor->ParagraphAttributes().SetOffset(FHangingIndent + IndentStep);
-    FHangingIndent += IndentStep;
+    StepIndent(FHangingIndent, IndentStep, FHangingIndent <= HangingIndentLimit,
+        QStringLiteral("Maximum Hanging Indentation."), true);
 }
 
 void TFrmMain::btnHangingIndentDecClick()
 {
-    if (FHangingIndent <= 0) {
-        FDialogs.ShowInformation(QStringLiteral("Minimum Hanging Indentation."));
-        return;
-    }
-    Editor->ParagraphAttributes().SetOffset(FHangingIndent - IndentStep);
-    FHangingIndent -= IndentStep;
+    StepIndent(FHangingIndent, -IndentStep, FHangingIndent > 0, QStringLiteral("Minimum Hanging Indentation."), true);
 }
 
 void TFrmMain::SetSpacingButtons(TSkinButton* down)

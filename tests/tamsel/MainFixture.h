@@ -26,7 +26,8 @@ struct TMainFixture {
     void Create(bool activate)
     {
         Window = std::make_unique<TFrmMain>(Dialogs, Shell, Clock, Folder.path());
-        History = std::make_unique<THistoryForm>(*Window, Dialogs, Path(QStringLiteral("WrdFileList.dat")), Window.get());
+        History
+            = std::make_unique<THistoryForm>(*Window, Dialogs, Path(QStringLiteral("WrdFileList.dat")), Window.get());
         Window->SetHistoryForm(History.get());
         if (activate)
             Window->FormActivate();

@@ -101,7 +101,8 @@ void TestDocumentFiles::savingUntitledAsksAndRemembersTheName()
     QCOMPARE(shown.FileName, QStringLiteral("Untitled Document"));
     QCOMPARE(shown.DefaultExt, QStringLiteral("rtf"));
     QVERIFY(shown.Options.OverwritePrompt);
-    QVERIFY(shown.Filter.startsWith(QStringLiteral("Rich Text Format (*.rtf)|*.rtf|Rich Text Compressed (*.rtc)|*.rtc|")));
+    QVERIFY(
+        shown.Filter.startsWith(QStringLiteral("Rich Text Format (*.rtf)|*.rtf|Rich Text Compressed (*.rtc)|*.rtc|")));
     QVERIFY(shown.Filter.endsWith(QStringLiteral("Plain Text (*.txt)|*.txt")));
     QVERIFY(F->ReadFile(QStringLiteral("un.rtf")).startsWith("{\\rtf1"));
 
@@ -195,7 +196,8 @@ void TestDocumentFiles::saveAsProposesTheNameWithoutExtension()
     F->Dialogs.QueueSaveFileName(F->Path(QStringLiteral("copie.rtf")));
     F->Dialogs.QueueAnswer(mrYes); // replace the file
     F->Window->SaveDocumentAs1Click();
-    QCOMPARE(F->History->Entries(), QStringList({ F->Path(QStringLiteral("copie.rtf")), F->Path(QStringLiteral("copie.rtf")) }));
+    QCOMPARE(F->History->Entries(),
+        QStringList({ F->Path(QStringLiteral("copie.rtf")), F->Path(QStringLiteral("copie.rtf")) }));
 }
 
 void TestDocumentFiles::saveOnATitledDocumentWritesAtOnce()

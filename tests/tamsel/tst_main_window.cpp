@@ -69,12 +69,18 @@ void TestMainWindow::keysRunTheirCommands()
 {
     TFrmMain& w = *F->Window;
     const QList<QPair<QAction*, QKeySequence>> keys {
-        { w.OpenDocument1, QKeySequence(QStringLiteral("Ctrl+O")) }, { w.NewDocument1, QKeySequence(QStringLiteral("Ctrl+N")) },
-        { w.SaveDocument1, QKeySequence(QStringLiteral("Ctrl+S")) }, { w.Print1, QKeySequence(QStringLiteral("Ctrl+P")) },
-        { w.History1, QKeySequence(QStringLiteral("Ctrl+H")) }, { w.Bold2, QKeySequence(QStringLiteral("Ctrl+B")) },
-        { w.Italic2, QKeySequence(QStringLiteral("Ctrl+I")) }, { w.Undeline1, QKeySequence(QStringLiteral("Ctrl+U")) },
-        { w.Find2, QKeySequence(QStringLiteral("Ctrl+F")) }, { w.Find1, QKeySequence(QStringLiteral("Ctrl+R")) },
-        { w.SpellCheck1, QKeySequence(QStringLiteral("F9")) }, { w.MailMerge1, QKeySequence(QStringLiteral("F10")) },
+        { w.OpenDocument1, QKeySequence(QStringLiteral("Ctrl+O")) },
+        { w.NewDocument1, QKeySequence(QStringLiteral("Ctrl+N")) },
+        { w.SaveDocument1, QKeySequence(QStringLiteral("Ctrl+S")) },
+        { w.Print1, QKeySequence(QStringLiteral("Ctrl+P")) },
+        { w.History1, QKeySequence(QStringLiteral("Ctrl+H")) },
+        { w.Bold2, QKeySequence(QStringLiteral("Ctrl+B")) },
+        { w.Italic2, QKeySequence(QStringLiteral("Ctrl+I")) },
+        { w.Undeline1, QKeySequence(QStringLiteral("Ctrl+U")) },
+        { w.Find2, QKeySequence(QStringLiteral("Ctrl+F")) },
+        { w.Find1, QKeySequence(QStringLiteral("Ctrl+R")) },
+        { w.SpellCheck1, QKeySequence(QStringLiteral("F9")) },
+        { w.MailMerge1, QKeySequence(QStringLiteral("F10")) },
         { w.FindNext1, QKeySequence(QStringLiteral("F3")) },
     };
     for (const auto& [action, key] : keys) {
@@ -227,7 +233,8 @@ void TestMainWindow::companionsStartFromTheProgramFolder()
     w.btnScreenHeightClick();
     const QString folder = F->Folder.path();
     QCOMPARE(F->Shell.StartedPrograms(),
-        QStringList({ folder + QStringLiteral("/ivrospell"), folder + QStringLiteral("/pastrel"), folder + QStringLiteral("/pelmora") }));
+        QStringList({ folder + QStringLiteral("/ivrospell"), folder + QStringLiteral("/pastrel"),
+            folder + QStringLiteral("/pelmora") }));
     QVERIFY(F->Dialogs.Messages().isEmpty());
     QVERIFY(F->Dialogs.Errors().isEmpty());
 }
@@ -247,7 +254,8 @@ void TestMainWindow::commandLineFileOpensWithoutHistory()
     g.Window->SetArguments({ F->Path(QStringLiteral("depart.rtf")) });
     g.Window->FormShow();
     QCOMPARE(g.Editor().Text(), QStringLiteral("Départ"));
-    QCOMPARE(g.Window->windowTitle(), QStringLiteral("Orvane Tamsel Express >>  [%1]").arg(F->Path(QStringLiteral("depart.rtf"))));
+    QCOMPARE(g.Window->windowTitle(),
+        QStringLiteral("Orvane Tamsel Express >>  [%1]").arg(F->Path(QStringLiteral("depart.rtf"))));
     QVERIFY(g.History->Entries().isEmpty());
 
     TMainFixture h(false);

@@ -289,8 +289,9 @@ void TestMenus::shortcutIsRightAlignedOnTheCaptionLine()
         QVERIFY2(DarkPixels(image, right, &rightmost) > 10, qPrintable(action->text()));
         QVERIFY(rightmost >= item.right() - 3 - 4);
         // Nothing of it on the hint line.
-        QCOMPARE(DarkPixels(image, QRect(item.left() + 41, item.top() + captionHeight + 14, item.width() - 41,
-                                       item.height() - captionHeight - 14)),
+        QCOMPARE(DarkPixels(image,
+                     QRect(item.left() + 41, item.top() + captionHeight + 14, item.width() - 41,
+                         item.height() - captionHeight - 14)),
             0);
     }
     const QRect item = shown.Menu.actionGeometry(none);

@@ -55,7 +55,8 @@ void TestSettings::tenKeysWrittenInOrder()
         QStringList({ QStringLiteral("[Font Settings]"), QStringLiteral("Size=12"), QStringLiteral("Name=Arial"),
             QStringLiteral("Zoom=100"), QStringLiteral("SideBar=0"), QStringLiteral("[Print Preview]"),
             QStringLiteral("Top Margin=15"), QStringLiteral("Left Margin=25"), QStringLiteral("Bottom Margin=15"),
-            QStringLiteral("Right Margin=25"), QStringLiteral("Header Margin=10"), QStringLiteral("Footer Margin=10") }));
+            QStringLiteral("Right Margin=25"), QStringLiteral("Header Margin=10"),
+            QStringLiteral("Footer Margin=10") }));
 }
 
 void TestSettings::zoomIsClamped_data()
@@ -132,7 +133,8 @@ void TestSettings::storedSizeReachesTheTypingFormat()
 void TestSettings::damagedValuesGiveDefaults()
 {
     F->WriteFile(QStringLiteral("Varnok.ini"),
-        QByteArray("[Font Settings]\r\nSize=douze\r\nZoom=\r\nSideBar=oui\r\n[Print Preview]\r\nLeft Margin=9999999999999\r\n"));
+        QByteArray("[Font Settings]\r\nSize=douze\r\nZoom=\r\nSideBar=oui\r\n[Print Preview]\r\nLeft "
+                   "Margin=9999999999999\r\n"));
     F->Window->FormActivate();
     QCOMPARE(F->Window->FontSize1->Value(), 12);
     QCOMPARE(F->Window->ZoomBar->Position(), 100);
