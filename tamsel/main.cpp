@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "CommandGuard.h"
 #include "Errors.h"
+#include "FileNames.h"
 #include "History.h"
 #include "QtDialogs.h"
 #include "Shell.h"
@@ -20,21 +21,18 @@ namespace {
 
 const QString ProgramName = QStringLiteral("tamsel");
 
-bool IsDocumentFormat(const QString& path, bool saving)
+// The formats a document is read from; what it may be written to is the window's to check.
+bool IsReadableDocument(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
-    const QString extension = name.mid(name.lastIndexOf(u'.'));
-    QStringList known { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"),
+    static const QStringList Readable { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"),
         QStringLiteral(".txt") };
-    if (saving)
-        known << QStringLiteral(".pdf") << QStringLiteral(".ovp");
-    return name.contains(u'.') && known.contains(extension);
+    return Readable.contains(ExtensionOf(path));
 }
 
 int Convert(IDialogs& dialogs, IShell& shell, IClock& clock, const QString& source, const QString& target)
 {
     try {
-        if (!IsDocumentFormat(source, false))
+        if (!IsReadableDocument(source))
             throw Exception(QStringLiteral("Cannot read %1: not a .rtf, .rtc, .doc or .txt document").arg(source));
         if (!QFileInfo(source).isFile())
             throw EFOpenError(source);

@@ -3,6 +3,7 @@
 #include "CommandGuard.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "FileNames.h"
 #include "Hints.h"
 #include "HistoryOwner.h"
 #include "RtfCodePages.h"
@@ -30,14 +31,6 @@ const QString MovedMessage = QStringLiteral("Document does not exist or has been
 
 // FileExists of the platform: a directory of that name does not count.
 bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
-
-// The extension as the platform extracts it: from the last dot after the last folder separator.
-QString ExtensionOf(const QString& path)
-{
-    const qsizetype separator = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return dot > separator ? path.mid(dot) : QString();
-}
 
 class THistoryItemDelegate : public QStyledItemDelegate {
 public:

@@ -4,6 +4,7 @@
 
 #include "CompressedDocument.h"
 #include "Errors.h"
+#include "FileNames.h"
 #include "History.h"
 #include "TrackBar.h"
 #include "WaitCursor.h"
@@ -19,14 +20,6 @@ const QString OpenFilter = QStringLiteral(
 const QString SaveFilter = QStringLiteral(
     "Rich Text Format (*.rtf)|*.rtf|Rich Text Compressed (*.rtc)|*.rtc|Word 97-2003 & 6.0/95 - RTF (*.doc)|*.doc|"
     "Portable Document Format (*.pdf)|*.pdf|Orvane Presentation Format (*.ovp)|*.ovp|Plain Text (*.txt)|*.txt");
-
-// The extension from the last dot of the file name, as written: ".RTF" is not ".rtf".
-QString ExtensionOf(const QString& path)
-{
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
-}
 
 bool IsExport(const QString& extension)
 {
