@@ -4,6 +4,8 @@ TEST_DIR := build/asan
 FUZZ_DIR := build/fuzz
 JOBS ?= $(shell nproc)
 export CCACHE_BASEDIR := $(CURDIR)
+# Debug builds would hash the build folder too; without it a fresh clone reuses the cache.
+export CCACHE_NOHASHDIR := 1
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: deps build run test bench fuzz clean

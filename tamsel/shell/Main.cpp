@@ -454,6 +454,11 @@ TSkinPanel* TFrmMain::CreateSidePanel()
     toolRow->addStretch(1);
     column->addWidget(tools);
 
+    // The groups cover most of the panel; the pointer over them is over the panel.
+    for (TSkinPanel* group : { static_cast<TSkinPanel*>(characters), static_cast<TSkinPanel*>(paragraphs),
+             static_cast<TSkinPanel*>(tools) })
+        group->OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int, int) { ClearStatusHint(); };
+
     ZoomBar = new TTrackBar(panel);
     ZoomBar->setObjectName(QStringLiteral("ZoomBar"));
     ZoomBar->SetMin(50);
