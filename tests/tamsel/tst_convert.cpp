@@ -129,6 +129,17 @@ void TestConvert::failuresExitWithTheMessage()
     const TResult unwritable = Convert(SamplePath(QStringLiteral("pandoc-accent.rtf")), QStringLiteral("/nonexistent/folder/out.txt"));
     QCOMPARE(unwritable.status, 1);
     QVERIFY(unwritable.error.startsWith(QStringLiteral("Cannot create file")));
+
+    // The extensions are taken as written, as the window's Open and Save take them.
+    QVERIFY(QFile::copy(SamplePath(QStringLiteral("pandoc-accent.rtf")), folder.filePath(QStringLiteral("LETTRE.RTF"))));
+    const TResult upperCase = Convert(folder.filePath(QStringLiteral("LETTRE.RTF")), folder.filePath(QStringLiteral("a.txt")));
+    QCOMPARE(upperCase.status, 1);
+    QVERIFY(upperCase.error.contains(QStringLiteral("LETTRE.RTF")));
+    const TResult unknownTarget = Convert(SamplePath(QStringLiteral("pandoc-accent.rtf")), folder.filePath(QStringLiteral("a.odt")));
+    QCOMPARE(unknownTarget.status, 1);
+    QVERIFY(unknownTarget.error.contains(QStringLiteral("a.odt")));
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("a.txt"))));
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("a.odt"))));
 }
 
 QTEST_MAIN(TestConvert)
