@@ -139,6 +139,7 @@ TFrmMain::TFrmMain(IDialogs& dialogs, IShell& shell, IClock& clock, QString sett
 
 TFrmMain::~TFrmMain()
 {
+    FDestroying = true; // a worker still waiting opens no dialog now
     WaitForWorkers();
     if (FrmMain == this)
         FrmMain = nullptr;

@@ -347,6 +347,7 @@ private:
     bool FShown = false;
     bool FActivating = false;
     bool FClosing = false;
+    bool FDestroying = false;
 };
 
 // The program-wide instance, once the program start has created it.

@@ -118,8 +118,17 @@ void TFrmMain::BtnPictureClick()
 void TFrmMain::btnFindTClick() { StartWorker(new TSearchFind(*this)); }
 void TFrmMain::btnFindTextClick() { StartWorker(new TFindReplace(*this)); }
 
-void TFrmMain::ShowFindDialog() { Editor->OpenFindDialog(Editor->SelectedText()); }
-void TFrmMain::ShowReplaceDialog() { Editor->OpenReplaceDialog(Editor->SelectedText(), QString()); }
+void TFrmMain::ShowFindDialog()
+{
+    if (!FDestroying)
+        Editor->OpenFindDialog(Editor->SelectedText());
+}
+
+void TFrmMain::ShowReplaceDialog()
+{
+    if (!FDestroying)
+        Editor->OpenReplaceDialog(Editor->SelectedText(), QString());
+}
 
 void TFrmMain::FindNext1Click()
 {

@@ -21,6 +21,7 @@ private slots:
     void caretLineAndColumn();
     void dateLeavesTheCaretAfterIt();
     void findOpensWithTheSelectionFromTheWorker();
+    void windowClosedBeforeTheWorkerRanOpensNothing();
     void findNextBeforeAnySearchBeeps();
     void notFoundWarning();
     void protectedTextIsRefused();
@@ -122,6 +123,15 @@ void TestEditing::findOpensWithTheSelectionFromTheWorker()
     F->Window->FindNext1Click();
     QCOMPARE(F->Shell.Beeps(), 1);
     QCOMPARE(F->Dialogs.Messages().last().Text, QStringLiteral("Text \"chat\" not found."));
+}
+
+void TestEditing::windowClosedBeforeTheWorkerRanOpensNothing()
+{
+    F->Window->btnFindTClick();
+    F->Window->btnFindTextClick();
+    F->Destroy(); // must not hang waiting for the workers, nor open a dialog on a dying window
+    QVERIFY(!F->Dialogs.LastFindDialog() || !F->Dialogs.LastFindDialog()->IsVisible());
+    QVERIFY(!F->Dialogs.LastReplaceDialog() || !F->Dialogs.LastReplaceDialog()->IsVisible());
 }
 
 void TestEditing::findNextBeforeAnySearchBeeps()
