@@ -35,6 +35,7 @@ private slots:
     void closeAsksAndCancelKeepsRunning();
     void fitsTheWorkArea();
     void laterCommandsSayTheyAreNotAvailable();
+    void realKeysAndClicksReachTheWindow();
 
 private:
     std::unique_ptr<TMainFixture> F;
@@ -295,6 +296,37 @@ void TestMainWindow::laterCommandsSayTheyAreNotAvailable()
     F->Window->InsertTable1Click();
     QCOMPARE(F->Dialogs.Messages().size(), 2);
     QVERIFY(F->Dialogs.Messages().front().Text.contains(QStringLiteral("not available")));
+}
+
+void TestMainWindow::realKeysAndClicksReachTheWindow()
+{
+    TFrmMain& w = *F->Window;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QWidget& control = F->Editor().Control();
+    control.setFocus();
+    QTest::keyClicks(&control, QStringLiteral("gras"));
+    QCOMPARE(F->Editor().Text(), QStringLiteral("gras"));
+    QCOMPARE(w.StatusText(2), QStringLiteral("Modified"));
+    QCOMPARE(w.Label3->text(), QStringLiteral("Words:   1   Characters:   4"));
+    QCOMPARE(w.StatusText(1), QStringLiteral("Line:   1  Column:   5"));
+
+    // The window's keys are not swallowed by the editor control.
+    QTest::keyClick(&control, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&control, Qt::Key_B, Qt::ControlModifier);
+    QVERIFY(F->Editor().SelectionAttributes().Style().Contains(TFontStyle::fsBold));
+    QVERIFY(w.btnBold->Down());
+
+    // A right click in the text opens the window's own menu.
+    QTest::mouseClick(control.findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport")), Qt::RightButton,
+        Qt::NoModifier, QPoint(20, 10));
+    QTRY_VERIFY(w.PopupMenu1->isVisible());
+    w.PopupMenu1->hide();
+
+    // A click on a tool button runs its command.
+    QTest::mouseClick(w.BtnUndo, Qt::LeftButton);
+    QVERIFY(!F->Editor().SelectionAttributes().Style().Contains(TFontStyle::fsBold));
 }
 
 QTEST_MAIN(TestMainWindow)
