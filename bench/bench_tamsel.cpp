@@ -5,6 +5,7 @@
 #include "History.h"
 #include "Main.h"
 #include "QtDialogs.h"
+#include "RichEditControl.h"
 #include "Shell.h"
 #include "TextCommands.h"
 
@@ -12,6 +13,8 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 
@@ -48,6 +51,47 @@ void KeystrokeWithRefresh(benchmark::State& state)
     state.counters["characters"] = w.Window.Editor->TextLength();
 }
 
+// From the file on disk to the first page painted in the window.
+void OpenToFirstPaint(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("big.rtf"));
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(GeneratedDocument(int(state.range(0))));
+    }
+    TQtDialogs dialogs;
+    TShell shell;
+    TSystemClock clock;
+    TFrmMain window(dialogs, shell, clock, folder.path());
+    window.resize(1020, 700);
+    window.show();
+    QApplication::processEvents();
+    QImage screen(window.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        window.OpenDocumentFrom(path);
+        window.Editor->Control().viewport()->render(&screen);
+    }
+}
+
+// Replace All of 10,000 occurrences spread over the document, undone between runs.
+void ReplaceAll(benchmark::State& state)
+{
+    TWindow w(int(state.range(0)));
+    TRichEditControl& control = w.Window.Editor->Control();
+    LONG count = 0;
+    for (auto _ : state) {
+        // "page" stands 10 times on each of the 1000 pages.
+        count = control.ReplaceAll(FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD, { 0, -1 }, QStringLiteral("page"),
+            QStringLiteral("folio"));
+        state.PauseTiming();
+        control.Undo();
+        state.ResumeTiming();
+    }
+    state.counters["replaced"] = double(count);
+}
+
 void WholeTextAndCount(benchmark::State& state)
 {
     TWindow w(int(state.range(0)));
@@ -65,7 +109,9 @@ void CountOnly(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(KeystrokeWithRefresh)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(KeystrokeWithRefresh)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenToFirstPaint)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ReplaceAll)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(WholeTextAndCount)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(CountOnly)->Arg(1000)->Unit(benchmark::kMillisecond);
 

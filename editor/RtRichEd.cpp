@@ -189,6 +189,15 @@ static DWORD EffectsFromStyle(TFontStyles style)
     return effects;
 }
 
+void TRtTextAttributes::SetStyleBit(TFontStyle bit, bool on)
+{
+    // Only this bit's mask, so the other styles stay as each run of a mixed selection has them.
+    CHARFORMAT2 format;
+    format.dwMask = EffectsFromStyle(TFontStyles { bit });
+    format.dwEffects = on ? format.dwMask : 0;
+    Set(format);
+}
+
 void TRtTextAttributes::SetStyle(TFontStyles style)
 {
     CHARFORMAT2 format;
@@ -1307,40 +1316,46 @@ bool TRtCustomRichEdit::RepeatFind()
 
 void TRtCustomRichEdit::ReplaceClick(IFindDialog& dialog)
 {
-    ReplaceSelection(dialog.ReplaceText(), false);
+    // Only a selection that is the searched text is replaced; anything else (an empty selection,
+    // a word the user picked) stays, and the search goes on to the next occurrence.
+    const TFindOptions options = dialog.Options();
+    const QString selected = SelectedText();
+    const QString text = dialog.FindText();
+    const bool matches = !text.isEmpty()
+        && selected.compare(text, options.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+    if (matches)
+        ReplaceSelection(dialog.ReplaceText(), false);
     DialogSearch(dialog, true, true);
 }
 
 void TRtCustomRichEdit::ReplaceAllClick(IFindDialog& dialog)
 {
-    const DWORD mask = DWORD(FControl->Perform(EM_GETEVENTMASK));
-    FControl->Perform(EM_SETEVENTMASK, 0, LPARAM(mask & ~ENM_CHANGE));
-    FSuspendSelectionChange = true;
-    int count = 0;
-    try {
-        const QString replacement = dialog.ReplaceText();
-        ReplaceSelection(replacement, false);
-        // Each search starts after the replacement just made, so it ends even when the replacement
-        // holds the searched text.
-        while (DialogSearch(dialog, false, false)) {
-            ReplaceSelection(replacement, false);
-            ++count;
-        }
-    } catch (...) {
-        FSuspendSelectionChange = false;
-        FControl->Perform(EM_SETEVENTMASK, 0, LPARAM(mask));
-        throw;
-    }
-    FSuspendSelectionChange = false;
-    FControl->Perform(EM_SETEVENTMASK, 0, LPARAM(mask));
+    // Exactly the occurrences of the searched text in the whole document, whatever the selection
+    // holds, as one step the user can undo.
+    const QString text = dialog.FindText();
+    if (!text.isEmpty())
+        FLastSearchDialog = &dialog;
+    const TFindOptions options = dialog.Options();
+    WPARAM flags = FR_DOWN;
+    if (options.MatchCase)
+        flags |= FR_MATCHCASE;
+    if (options.WholeWord)
+        flags |= FR_WHOLEWORD;
+    const LONG count = FControl->ReplaceAll(flags, { 0, -1 }, text, dialog.ReplaceText());
     if (count == 0) {
-        DoTextNotFound(dialog.FindText());
+        DoTextNotFound(text);
         return;
     }
+    FControl->Perform(EM_SCROLLCARET);
     MoveDialogOffSelection(dialog);
-    if (OnChange)
-        OnChange(this);
-    SelectionChange();
+    if (FDialogs)
+        FDialogs->ShowInformation(ReplacedCountText(int(count), text));
+}
+
+QString ReplacedCountText(int count, const QString& text)
+{
+    return count == 1 ? QStringLiteral("1 occurrence of \"%1\" replaced.").arg(text)
+                      : QStringLiteral("%1 occurrences of \"%2\" replaced.").arg(count).arg(text);
 }
 
 // ---- printing ----

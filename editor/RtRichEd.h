@@ -79,6 +79,7 @@ public:
     int Height() const; // pixels at the screen's resolution
     TFontStyles Style() const;
     void SetStyle(TFontStyles style);
+    void SetStyleBit(TFontStyle bit, bool on);
     COLORREF Color() const;
     void SetColor(COLORREF color);
     COLORREF BackColor() const;
@@ -381,6 +382,9 @@ private:
     TMouseButton FLinkButton = TMouseButton::mbLeft;
     bool FSuspendSelectionChange = false;
 };
+
+/// The message that closes a Replace All.
+QString ReplacedCountText(int count, const QString& text);
 
 class TRtRichEdit : public TRtCustomRichEdit {
     Q_OBJECT

@@ -56,7 +56,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TQtDialogs dialogs;
     TApplication application(argc, argv, dialogs);
-    QApplication::setApplicationName(QStringLiteral("Tamsel Express"));
+    QApplication::setApplicationName(TFrmMain::ApplicationTitle);
     TShell shell;
     TSystemClock clock;
     if (converting) {

@@ -30,6 +30,8 @@ namespace {
 // palette's text colour, the one a dialog can sensibly start from.
 QColor DialogColorFromColorRef(COLORREF color)
 {
+    if ((color & 0xFF000000) == 0x80000000)
+        return QColorFromColorRef(color); // a system colour: the colour it stands for
     if ((color & 0xFF000000) != 0)
         return QApplication::palette().color(QPalette::Text);
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));

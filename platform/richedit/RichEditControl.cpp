@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -369,7 +370,11 @@ TRichEditControl::TRichEditControl(QWidget* parent)
     setUndoRedoEnabled(true);
     document()->setUndoRedoEnabled(true);
     connect(document(), &QTextDocument::contentsChanged, this, &TRichEditControl::NotifyChange);
-    connect(document(), &QTextDocument::contentsChange, this, [this] { ++FContentRevision; });
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position) {
+        ++FContentRevision;
+        // Paragraphs from the changed one on may have other line counts now.
+        FLinesValidEnd = std::min(FLinesValidEnd, document()->findBlock(position).position());
+    });
     connect(this, &QTextEdit::cursorPositionChanged, this, &TRichEditControl::NotifySelectionChange);
     connect(this, &QTextEdit::selectionChanged, this, &TRichEditControl::NotifySelectionChange);
     connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this](const QSizeF& size) {
@@ -759,6 +764,50 @@ bool TRichEditControl::ReplaceSelection(const QString& text, bool undoable)
     return true;
 }
 
+LONG TRichEditControl::ReplaceAll(WPARAM flags, CHARRANGE range, const QString& text, const QString& replacement)
+{
+    // All matches are found before anything changes, so a replacement holding the searched text is
+    // never found again, and they are replaced from the last back, so the earlier positions hold.
+    std::vector<CHARRANGE> matches;
+    CHARRANGE found { -1, -1 };
+    LONG from = range.cpMin;
+    while (Find(flags | FR_DOWN, { from, range.cpMax }, text, &found) >= 0) {
+        matches.push_back(found);
+        from = found.cpMax;
+    }
+    const QString documentText = IsPlainTextMode() ? DocumentTextFromControlText(replacement).replace(ObjectCharacter, QString())
+                                                   : DocumentTextFromControlText(replacement);
+    LONG count = 0;
+    {
+        TSuspendNotifications suspend(*this);
+        QTextCursor cursor(document());
+        QTextCursor last;
+        cursor.beginEditBlock();
+        for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
+            if (!MayEdit(match->cpMin, match->cpMax, EM_REPLACESEL))
+                continue;
+            cursor.setPosition(match->cpMin);
+            cursor.setPosition(match->cpMax, QTextCursor::KeepAnchor);
+            InsertWithinLimit(cursor, documentText);
+            if (count++ == 0)
+                last = cursor;
+        }
+        cursor.endEditBlock();
+        if (count > 0) {
+            // The cursor of the last replacement in the text followed the edits made before it.
+            const int end = last.position();
+            last.setPosition(end - int(documentText.size()));
+            last.setPosition(end, QTextCursor::KeepAnchor);
+            setTextCursor(last);
+        }
+    }
+    if (count > 0) {
+        NotifyChange();
+        NotifySelectionChange();
+    }
+    return count;
+}
+
 LONG TRichEditControl::Find(WPARAM flags, CHARRANGE range, const QString& text, CHARRANGE* found) const
 {
     const QString needle = DocumentTextFromControlText(text);
@@ -854,43 +903,72 @@ int LinesOf(const QTextBlock& block)
 
 } // namespace
 
+// The document keeps a line count per paragraph in its block map, so the first line of any paragraph
+// is found without adding up all the paragraphs before it. The layout does not keep those counts
+// itself: they are copied from the laid-out paragraphs here, from the first one changed since.
+void TRichEditControl::SyncLineCounts(const QTextBlock& upTo) const
+{
+    document()->documentLayout()->blockBoundingRect(upTo); // lays the text out up to there
+    const TLineCountKey key { document()->pageSize(), document()->textWidth(), document()->defaultFont(),
+        FZoomNumerator, FZoomDenominator };
+    if (!(key == FLineCountKey)) {
+        // Another width or zoom wraps every paragraph anew.
+        FLineCountKey = key;
+        FLinesValidEnd = 0;
+    }
+    if (upTo.isValid() && upTo.position() < FLinesValidEnd)
+        return;
+    for (QTextBlock block = document()->findBlock(FLinesValidEnd); block.isValid(); block = block.next()) {
+        const int lines = LinesOf(block);
+        if (block.lineCount() != lines)
+            block.setLineCount(lines);
+        FLinesValidEnd = block.position() + block.length();
+        if (block == upTo)
+            break;
+    }
+}
+
 LONG TRichEditControl::LineCount() const
 {
-    document()->documentLayout()->blockBoundingRect(document()->lastBlock());
-    LONG lines = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
-        lines += LinesOf(block);
-    return lines;
+    const QTextBlock last = document()->lastBlock();
+    SyncLineCounts(last);
+    return LONG(last.firstLineNumber() + last.lineCount());
 }
 
 LONG TRichEditControl::LineIndex(LONG line) const
 {
     if (line < 0)
         line = LineFromChar(textCursor().position());
-    document()->documentLayout()->blockBoundingRect(document()->lastBlock());
-    LONG counted = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        const int lines = LinesOf(block);
-        if (line < counted + lines) {
-            const QTextLayout* layout = block.layout();
-            const int index = line - counted;
-            if (layout && layout->lineCount() > index)
-                return LONG(block.position() + layout->lineAt(index).textStart());
-            return LONG(block.position());
-        }
-        counted += lines;
+    // Counts known up to the caret's paragraph usually answer; past them the rest is brought up to date.
+    QTextBlock block;
+    if (FLinesValidEnd > 0) {
+        SyncLineCounts(document()->findBlock(FLinesValidEnd - 1));
+        const QTextBlock lastValid = document()->findBlock(std::max(0, FLinesValidEnd - 1));
+        if (lastValid.isValid() && line < lastValid.firstLineNumber() + lastValid.lineCount())
+            block = document()->findBlockByLineNumber(int(line));
     }
-    return -1;
+    if (!block.isValid()) {
+        const QTextBlock last = document()->lastBlock();
+        SyncLineCounts(last);
+        if (line >= last.firstLineNumber() + last.lineCount())
+            return -1;
+        block = document()->findBlockByLineNumber(int(line));
+    }
+    if (!block.isValid())
+        return -1;
+    const QTextLayout* layout = block.layout();
+    const int index = int(line) - block.firstLineNumber();
+    if (layout && layout->lineCount() > index)
+        return LONG(block.position() + layout->lineAt(index).textStart());
+    return LONG(block.position());
 }
 
 LONG TRichEditControl::LineFromChar(LONG position) const
 {
     position = std::clamp<LONG>(position, 0, TextLength());
     const QTextBlock target = document()->findBlock(position);
-    document()->documentLayout()->blockBoundingRect(target);
-    LONG counted = 0;
-    for (QTextBlock block = document()->begin(); block.isValid() && block != target; block = block.next())
-        counted += LinesOf(block);
+    SyncLineCounts(target);
+    const LONG counted = target.firstLineNumber();
     const QTextLayout* layout = target.layout();
     if (layout && layout->lineCount() > 0) {
         const QTextLine line = layout->lineForTextPosition(position - target.position());
@@ -953,6 +1031,10 @@ void TRichEditControl::ReadInto(QTextCursor& cursor, WPARAM format, const QByteA
         text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
         if (text.startsWith(QChar(0xFEFF)))
             text.remove(0, 1);
+    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        // Text saved as UTF-16 by other programs says so in its first two bytes.
+        auto decode = QStringDecoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        text = decode(bytes.mid(2));
     } else {
         QByteArray plain = bytes;
         if (plain.startsWith("\xEF\xBB\xBF"))
@@ -1429,6 +1511,13 @@ void TRichEditControl::keyPressEvent(QKeyEvent* event)
     }
     if (event == QKeySequence::Copy) {
         Copy();
+        event->accept();
+        return;
+    }
+    // Ctrl+Y redoes here too, as users of word processors expect, beside the platform's own key.
+    if (event->key() == Qt::Key_Y && modifiers == Qt::ControlModifier) {
+        if (!isReadOnly())
+            redo();
         event->accept();
         return;
     }

@@ -55,6 +55,10 @@ public:
     // Replaces the selection, refused (false) when it touches protected text and the listener disallows.
     bool ReplaceSelection(const QString& text, bool undoable);
     LONG Find(WPARAM flags, CHARRANGE range, const QString& text, CHARRANGE* found) const;
+    // Replaces every occurrence of text within range (FR_MATCHCASE, FR_WHOLEWORD) as one undoable
+    // edit; occurrences in protected text the listener refuses stay. Returns how many were replaced
+    // and leaves the last replacement selected.
+    LONG ReplaceAll(WPARAM flags, CHARRANGE range, const QString& text, const QString& replacement);
 
     // Lines as the control shows them (wrapped lines when word wrap is on).
     LONG LineCount() const;
@@ -146,6 +150,7 @@ private:
     void ApplyDefaultFont();
     void UpdateSelectionPalette();
     void ReadInto(QTextCursor& cursor, WPARAM format, const QByteArray& bytes);
+    void SyncLineCounts(const QTextBlock& upTo) const;
 
     IRichEditListener* FListener = nullptr;
     DWORD FEventMask = 0;
@@ -165,6 +170,17 @@ private:
     std::unique_ptr<TLinkHighlighter> FLinks;
     std::unique_ptr<TFormatLayout> FFormat;
     int FContentRevision = 0;
+    // What the paragraphs' line counts were taken under; they hold before FLinesValidEnd.
+    struct TLineCountKey {
+        QSizeF PageSize;
+        qreal TextWidth = -1;
+        QFont Font;
+        int ZoomNumerator = -1;
+        int ZoomDenominator = -1;
+        bool operator==(const TLineCountKey&) const = default;
+    };
+    mutable TLineCountKey FLineCountKey;
+    mutable int FLinesValidEnd = 0;
     int FZoomNumerator = 0;
     int FZoomDenominator = 0;
     QImage FZoomDevice;

@@ -220,11 +220,11 @@ THistoryForm::~THistoryForm() = default;
 
 void THistoryForm::AddToHistory(const QString& path)
 {
-    const int focused = ListBox1->currentRow();
     ListBox1->insertItem(0, path);
-    if (ListBox1->count() != ListBox1->currentRow() + 1)
-        ListBox1->selectionModel()->setCurrentIndex(
-            ListBox1->model()->index(focused + 1, 0), QItemSelectionModel::NoUpdate);
+    // The document just opened or saved is the one the list offers next time, not whichever entry
+    // the focus drifted to as rows were inserted above it.
+    ListBox1->clearSelection();
+    ListBox1->selectionModel()->setCurrentIndex(ListBox1->model()->index(0, 0), QItemSelectionModel::NoUpdate);
 }
 
 QStringList THistoryForm::Entries() const

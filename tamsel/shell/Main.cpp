@@ -15,6 +15,8 @@
 #include "SkinButton.h"
 #include "SkinPanel.h"
 #include "TamselIcons.h"
+#include "TextCommands.h"
+#include "WordCounter.h"
 #include "TrackBar.h"
 #include "WaitCursor.h"
 
@@ -125,6 +127,7 @@ TFrmMain::TFrmMain(IDialogs& dialogs, IShell& shell, IClock& clock, QString sett
     , FShell(shell)
     , FClock(clock)
     , FSettingsFolder(std::move(settingsFolder))
+    , FWordCounter(std::make_unique<TWordCounter>())
 {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(DesignCaption);
@@ -135,6 +138,7 @@ TFrmMain::TFrmMain(IDialogs& dialogs, IShell& shell, IClock& clock, QString sett
     setAutoFillBackground(true);
     CreateControls();
     FormCreate();
+    UpdateCaretPosition(); // Line and Column show from the start, before the caret first moves
 }
 
 TFrmMain::~TFrmMain()
@@ -484,11 +488,16 @@ void TFrmMain::CreateStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
+    // The widest text each panel shows; a panel never cuts it, whatever the font.
+    const QString widest[] = { QString(), CaretPositionText(99998, 9998), QStringLiteral("Modified"),
+        QStringLiteral("Zoom Factor: 200%"), QStringLiteral("NUM"), QStringLiteral("CAPS"), QStringLiteral("SCROLL"),
+        QStringLiteral("OVERWRITE"), QString() };
     for (int i = 0; i < int(std::size(StatusPanelWidths)); ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFixedWidth(StatusPanelWidths[i]);
         panel->setFrameShape(QFrame::StyledPanel);
+        const int needed = panel->fontMetrics().horizontalAdvance(widest[i]) + 2 * panel->frameWidth() + 8;
+        panel->setFixedWidth(std::max(StatusPanelWidths[i], needed));
         panel->setFrameShadow(QFrame::Sunken);
         bar->addWidget(panel);
         StatusPanels.append(panel);
@@ -773,7 +782,11 @@ void TFrmMain::ApplyZoom(int position)
     Label1->setText(QStringLiteral("Zoom: %1%").arg(level.Percent));
 }
 
-void TFrmMain::ZoomBarChange() { ApplyZoom(ZoomBar->Position()); }
+void TFrmMain::ZoomBarChange()
+{
+    ApplyZoom(ZoomBar->Position());
+    StoreSettings();
+}
 
 void TFrmMain::FitToWorkArea()
 {
@@ -800,6 +813,7 @@ void TFrmMain::HideSidePanel1Click()
 {
     SkPanel2->setVisible(!SkPanel2->isVisibleTo(this));
     HideSidePanel1->setChecked(!SkPanel2->isVisibleTo(this));
+    StoreSettings();
 }
 
 void TFrmMain::SpeedButton1Click() { FDialogs.ShowInformation(HelpLines.join(QStringLiteral("\r\n"))); }

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class IClock;
 class IDialogs;
@@ -25,6 +26,7 @@ class TFontComboBox;
 class TRtSpinEdit;
 class TSkinButton;
 class TSkinPanel;
+class TWordCounter;
 class TTrackBar;
 
 // One of the sixteen zoom levels of the zoom bar.
@@ -42,6 +44,7 @@ class TFrmMain : public QMainWindow, public IHistoryOwner {
 public:
     static inline const QString UntitledDocument = QStringLiteral("Untitled Document");
     static inline const QString DesignCaption = QStringLiteral("Orvane Tamsel Express");
+    static inline const QString ApplicationTitle = QStringLiteral("Tamsel Express");
 
     /// The settings file lives in settingsFolder. The collaborators must outlive the window.
     TFrmMain(IDialogs& dialogs, IShell& shell, IClock& clock, QString settingsFolder, QWidget* parent = nullptr);
@@ -78,6 +81,8 @@ public:
     void CollectSymbolFonts();
     bool IsSymbolFont() const;
     void UpdateWordCount(const QString& text);
+    /// The counts of the whole document, kept up to date from its changes.
+    void UpdateWordCount();
     void UpdateCaretPosition();
     void ExportToPdf(const QString& path);
     void ExportToPresentation(const QString& path);
@@ -302,6 +307,11 @@ private:
     void SaveDocumentFile(const QString& path);
     void AfterTransfer();
     void SetDocumentMode(bool plainText);
+    void StoreSettings();
+    void StoreFontChoice();
+    /// The stored font becomes the typing format of an empty document.
+    void ApplyStoredFont();
+    void WriteSettingsFile();
 
     void ToggleStyle(TFontStyle bit, TSkinButton* button, QAction* holder);
     void SetScriptPosition(TScriptPosition position, QAction* item, QAction* other);
@@ -333,6 +343,8 @@ private:
     COLORREF FPainterColor = 0;
     QString FPainterFontName;
     int FPainterSize = 0;
+    int FStoredFontSize = 12;
+    QString FStoredFontName = QStringLiteral("Arial");
     int FTopMargin = 0;
     int FLeftMargin = 0;
     int FBottomMargin = 0;
@@ -344,6 +356,7 @@ private:
     TFileDialogData SaveDialog1;
     TFileDialogData OpenPictureDialog1;
     QList<QPointer<QThread>> FWorkers;
+    std::unique_ptr<TWordCounter> FWordCounter;
     bool FShown = false;
     bool FActivating = false;
     bool FClosing = false;

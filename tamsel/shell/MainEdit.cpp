@@ -8,6 +8,7 @@
 #include "PictureInsertion.h"
 #include "Shell.h"
 #include "TextCommands.h"
+#include "WordCounter.h"
 #include "WaitCursor.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QTextDocument>
 #include <QThread>
 
 // The find and replace commands hand the opening of their dialog to the user-interface thread from a
@@ -87,7 +89,12 @@ void TFrmMain::BtnUndoClick() { Editor->Undo(); }
 void TFrmMain::BtnRedoClick() { Editor->Redo(); }
 void TFrmMain::SelectAll2Click() { Editor->SelectAll(); }
 void TFrmMain::Delete2Click() { Editor->ClearSelection(); }
-void TFrmMain::DeleteAll1Click() { Editor->Lines()->Clear(); }
+void TFrmMain::DeleteAll1Click()
+{
+    // One edit the user can undo, leaving the document modified, never a silent reset.
+    Editor->SelectAll();
+    Editor->ClearSelection();
+}
 
 // ---- insertion ----
 
@@ -148,6 +155,14 @@ void TFrmMain::EditorProtectChange(bool& allowChange) { allowChange = FAllowProt
 // ---- displays that follow the caret ----
 
 void TFrmMain::UpdateWordCount(const QString& text) { Label3->setText(WordCountText(CountWords(text))); }
+
+void TFrmMain::UpdateWordCount()
+{
+    if (const std::optional<TTextCounts> counts = FWordCounter->Counts(*Editor->Control().document()))
+        Label3->setText(WordCountText(*counts));
+    else
+        UpdateWordCount(Editor->Text());
+}
 
 void TFrmMain::UpdateCaretPosition()
 {

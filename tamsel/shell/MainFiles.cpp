@@ -9,6 +9,7 @@
 #include "TrackBar.h"
 #include "WaitCursor.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -41,6 +42,27 @@ void RequireSavable(const QString& path)
             QStringLiteral("Cannot save %1: the file name must end in .rtf, .rtc, .doc, .txt, .pdf or .ovp").arg(path));
 }
 
+// A file holding NUL bytes is a program or a picture, unless it is RTF or text in UTF-16; shown as
+// text it would be garbage that a later save writes over the original.
+bool IsBinaryFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false; // the load reports why it cannot read it
+    QByteArray chunk = file.read(64 * 1024);
+    const QByteArray head = chunk.left(64).trimmed();
+    if (head.startsWith("{\\rtf") || chunk.startsWith("\xFF\xFE") || chunk.startsWith("\xFE\xFF"))
+        return false;
+    while (!chunk.isEmpty()) {
+        if (chunk.contains('\0'))
+            return true;
+        chunk = file.read(64 * 1024);
+    }
+    return false;
+}
+
+const QString PlainTextQuestion = QStringLiteral("Saving as plain text removes all formatting and pictures. Continue?");
+
 } // namespace
 
 void TFrmMain::SetDocumentMode(bool plainText)
@@ -62,9 +84,11 @@ void TFrmMain::BtnNewClick()
     ProcessMessages();
     FCurrentFile = UntitledDocument;
     setWindowTitle(DesignCaption);
+    QCoreApplication::setApplicationName(ApplicationTitle); // message boxes no longer name the old file
     SetDocumentMode(false);
     Editor->Lines()->Clear();
     Editor->Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
+    ApplyStoredFont();
     SetModifiedState(false);
     EditorSelectionChange();
     ProcessMessages();
@@ -108,6 +132,10 @@ void TFrmMain::SaveWithDialog(TFileDialogData& dialog)
         return;
     const QString path = dialog.FileName;
     RequireSavable(path);
+    // Plain text keeps only the characters, in the window too; the user decides before they go.
+    if (ExtensionOf(path) == QLatin1String(".txt") && !Editor->PlainText()
+        && FDialogs.ConfirmYesNo(PlainTextQuestion) != mrYes)
+        return;
     ProcessMessages();
     if (!IsExport(ExtensionOf(path)))
         AddToHistory(path);
@@ -157,10 +185,12 @@ void TFrmMain::AfterTransfer()
 
 void TFrmMain::OpenDocumentFrom(const QString& path)
 {
+    const QString extension = ExtensionOf(path);
+    if (extension != QLatin1String(".rtc") && IsBinaryFile(path))
+        throw Exception(QStringLiteral("%1 is not a document Tamsel can open.").arg(path));
     FCurrentFile = path;
     SetCaptionFor(path);
     Editor->Clear();
-    const QString extension = ExtensionOf(path);
     try {
         if (extension == QLatin1String(".rtf") || extension == QLatin1String(".doc")) {
             SetDocumentMode(false);

@@ -4,6 +4,7 @@
 
 #include "ColorComboBox.h"
 #include "FontComboBox.h"
+#include "GdiColors.h"
 #include "GdiFontDefs.h"
 #include "RtSpinEdit.h"
 #include "SkinButton.h"
@@ -58,6 +59,7 @@ void TFrmMain::FontNameChange()
     TRtTextAttributes& attributes = FApplyingSettings ? Editor->SelectionAttributes() : CurrentTextAttributes();
     attributes.SetName(FontName->FontName());
     attributes.SetCharset(IsSymbolFont() ? SYMBOL_CHARSET : DEFAULT_CHARSET);
+    StoreFontChoice();
     Editor->SetFocus();
 }
 
@@ -68,8 +70,10 @@ void TFrmMain::ApplyFontSize(int threshold)
         FontSize1->SetValue(value + 1); // runs the change handler again with the even value
         return;
     }
-    if (value > threshold && !(FApplyingSettings && Editor->SelectionLength() > 0))
+    if (value > threshold && !(FApplyingSettings && Editor->SelectionLength() > 0)) {
         Editor->SelectionAttributes().SetSize(value);
+        StoreFontChoice();
+    }
     Editor->SetFocus();
 }
 
@@ -91,8 +95,10 @@ void TFrmMain::FontSize1KeyDown(int& key)
 {
     if (FUpdatingControls || (key != Qt::Key_Return && key != Qt::Key_Enter))
         return;
-    if (FontSize1->Value() > 7)
+    if (FontSize1->Value() > 7) {
         Editor->SelectionAttributes().SetSize(FontSize1->Value());
+        StoreFontChoice();
+    }
     Editor->SetFocus();
 }
 
@@ -104,14 +110,8 @@ void TFrmMain::ColorComboBox1Click()
 
 void TFrmMain::ToggleStyle(TFontStyle bit, TSkinButton* button, QAction* holder)
 {
-    TRtTextAttributes& attributes = CurrentTextAttributes();
-    TFontStyles style = attributes.Style();
     const bool on = !holder->isChecked();
-    if (on)
-        style.Include(bit);
-    else
-        style.Exclude(bit);
-    attributes.SetStyle(style);
+    CurrentTextAttributes().SetStyleBit(bit, on);
     button->SetDown(on);
     holder->setChecked(on);
 }
@@ -137,8 +137,12 @@ void TFrmMain::SubScript1Click() { SetScriptPosition(TScriptPosition::spSubscrip
 
 void TFrmMain::btnBackgroundClick()
 {
-    COLORREF color = Editor->SelectionAttributes().BackColor();
-    if (FDialogs.ChooseColor(color))
+    // The automatic background reaches the dialog as the colour it stands for, so OK without a
+    // choice keeps the text as it looks.
+    const COLORREF current = Editor->SelectionAttributes().BackColor();
+    const COLORREF shown = ColorRefFromQColor(QColorFromColorRef(current));
+    COLORREF color = shown;
+    if (FDialogs.ChooseColor(color) && color != shown)
         Editor->SelectionAttributes().SetBackColor(color);
 }
 
@@ -194,7 +198,7 @@ void TFrmMain::EditorMouseUp(TMouseButton)
 
 void TFrmMain::EditorSelectionChange()
 {
-    UpdateWordCount(Editor->Text());
+    UpdateWordCount();
     TUpdatingControls updating(FUpdatingControls);
     TRtTextAttributes& current = CurrentTextAttributes();
 

@@ -12,6 +12,9 @@
 #include <QAction>
 #include <QDir>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 const QString FontSection = QStringLiteral("Font Settings");
@@ -29,14 +32,54 @@ void TFrmMain::SetMargins(int top, int left, int bottom, int right, int header, 
     FRightMargin = right;
     FHeaderMargin = header;
     FFooterMargin = footer;
+    StoreSettings();
+}
+
+void TFrmMain::ApplyStoredFont()
+{
+    const bool modified = Editor->Modified(); // a document emptied by the user stays modified
+    TFont font = Editor->Font();
+    font.Size = FStoredFontSize;
+    font.Name = FStoredFontName;
+    Editor->SetFont(font);
+    Editor->SelectionAttributes().SetSize(FStoredFontSize);
+    Editor->SelectionAttributes().SetName(FStoredFontName);
+    Editor->SetModified(modified);
+    // The side panel shows the font the next character will have.
+    const bool wasUpdating = std::exchange(FUpdatingControls, true);
+    struct TRestore {
+        bool& flag;
+        bool value;
+        ~TRestore() { flag = value; }
+    } restoreUpdating { FUpdatingControls, wasUpdating };
+    FontSize1->SetValue(FStoredFontSize);
+    FontName->SetFontName(FStoredFontName);
+}
+
+void TFrmMain::StoreFontChoice()
+{
+    FStoredFontSize = FontSize1->Value();
+    FStoredFontName = FontName->FontName();
+    StoreSettings();
+}
+
+void TFrmMain::StoreSettings()
+{
+    // The settings are read again at every activation, so a choice must reach the file at once or
+    // the next dialog would take it back. A file that cannot be written must not turn every zoom
+    // step into an error box; the write at program end reports it.
+    if (FApplyingSettings)
+        return;
+    try {
+        WriteSettingsFile();
+    } catch (const std::exception&) {
+    }
 }
 
 void TFrmMain::LoadSettings()
 {
     const TIniFile ini(SettingsFileName());
 
-    // The size and the face name go through the side panel as a user's choice would, so a stored
-    // value that differs from the one shown becomes the typing format at the caret.
     const bool wasApplying = FApplyingSettings;
     FApplyingSettings = true;
     struct TRestore {
@@ -44,17 +87,26 @@ void TFrmMain::LoadSettings()
         bool value;
         ~TRestore() { flag = value; }
     } restore { FApplyingSettings, wasApplying };
-    FontSize1->SetValue(ini.ReadInteger(FontSection, QStringLiteral("Size"), 12));
-    TFont font = Editor->Font();
-    font.Size = FontSize1->Value();
-    Editor->SetFont(font);
 
-    FontName->SetFontName(ini.ReadString(FontSection, QStringLiteral("Name"), QStringLiteral("Arial")));
-    font.Name = FontName->FontName();
-    Editor->SetFont(font);
+    // The stored font shapes new documents and what is typed into an empty one. Text already
+    // written, and the side panel that shows the caret's format, stay as they are.
+    FStoredFontSize = std::clamp(
+        ini.ReadInteger(FontSection, QStringLiteral("Size"), 12), FontSize1->MinValue(), FontSize1->MaxValue());
+    FStoredFontName = ini.ReadString(FontSection, QStringLiteral("Name"), QStringLiteral("Arial"));
+    if (FStoredFontName.trimmed().isEmpty())
+        FStoredFontName = QStringLiteral("Arial");
+    TFont font = Editor->Font();
+    font.Size = FStoredFontSize;
+    font.Name = FStoredFontName;
+    if (font.Size != Editor->Font().Size || font.Name != Editor->Font().Name) {
+        const bool modified = Editor->Modified();
+        Editor->SetFont(font);
+        Editor->SetModified(modified);
+    }
+    if (Editor->TextLength() == 0)
+        ApplyStoredFont();
 
     ZoomBar->SetPosition(ini.ReadInteger(FontSection, QStringLiteral("Zoom"), 100));
-    // The print preview's own zoom goes back to 100 % here once the preview exists.
     ApplyZoom(ZoomBar->Position());
 
     // A stored true only removes the tick; it never shows a panel the user hid.
@@ -62,21 +114,21 @@ void TFrmMain::LoadSettings()
     if (HideSidePanel1->isChecked())
         SkPanel2->hide();
 
-    SetMargins(ini.ReadInteger(PreviewSection, QStringLiteral("Top Margin"), 15),
-        ini.ReadInteger(PreviewSection, QStringLiteral("Left Margin"), 25),
-        ini.ReadInteger(PreviewSection, QStringLiteral("Bottom Margin"), 15),
-        ini.ReadInteger(PreviewSection, QStringLiteral("Right Margin"), 25),
-        ini.ReadInteger(PreviewSection, QStringLiteral("Header Margin"), 10),
-        ini.ReadInteger(PreviewSection, QStringLiteral("Footer Margin"), 10));
+    FTopMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Top Margin"), 15);
+    FLeftMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Left Margin"), 25);
+    FBottomMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Bottom Margin"), 15);
+    FRightMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Right Margin"), 25);
+    FHeaderMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Header Margin"), 10);
+    FFooterMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Footer Margin"), 10);
     // The margins reach the print preview here once it exists.
     ProcessMessages();
 }
 
-void TFrmMain::SaveSettings()
+void TFrmMain::WriteSettingsFile()
 {
     TIniFile ini(SettingsFileName());
-    ini.WriteInteger(FontSection, QStringLiteral("Size"), FontSize1->Value());
-    ini.WriteString(FontSection, QStringLiteral("Name"), FontName->FontName());
+    ini.WriteInteger(FontSection, QStringLiteral("Size"), FStoredFontSize);
+    ini.WriteString(FontSection, QStringLiteral("Name"), FStoredFontName);
     ini.WriteInteger(FontSection, QStringLiteral("Zoom"), ZoomBar->Position());
     ini.WriteBool(FontSection, QStringLiteral("SideBar"), SkPanel2->isVisibleTo(this));
     ini.WriteInteger(PreviewSection, QStringLiteral("Top Margin"), FTopMargin);
@@ -85,6 +137,11 @@ void TFrmMain::SaveSettings()
     ini.WriteInteger(PreviewSection, QStringLiteral("Right Margin"), FRightMargin);
     ini.WriteInteger(PreviewSection, QStringLiteral("Header Margin"), FHeaderMargin);
     ini.WriteInteger(PreviewSection, QStringLiteral("Footer Margin"), FFooterMargin);
-    ProcessMessages();
     ini.UpdateFile();
+}
+
+void TFrmMain::SaveSettings()
+{
+    ProcessMessages();
+    WriteSettingsFile();
 }

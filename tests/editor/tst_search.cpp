@@ -13,6 +13,9 @@ private slots:
     void notFoundRaisesTheEventWithTheSearchText();
     void replaceAllOfATwoLettersEnds();
     void replaceAllWithNoMatchReportsOnce();
+    void replaceAllCoversTheWholeDocumentWhateverIsSelected();
+    void replaceAllLeavesProtectedTextAlone();
+    void replaceOnlyReplacesAMatchingSelection();
     void replaceAllEndsWhenTheTextEndsInAMatch();
     void replaceAllNotifiesOnce();
     void replaceReplacesThenFindsTheNext();
@@ -95,9 +98,11 @@ void TestSearch::replaceAllOfATwoLettersEnds()
     editor.OnTextNotFound = [&](QObject*, const QString&) { ++missed; };
     editor.OpenReplaceDialog(QStringLiteral("a"), QStringLiteral("aa"));
     dialogs.LastReplaceDialog()->PressReplaceAll();
-    // The empty selection at the caret is replaced first, then each word once.
-    QCOMPARE(editor.Text(), QStringLiteral("aaaa aa"));
+    // Each occurrence once; nothing goes in at the caret, and the replacements are not searched again.
+    QCOMPARE(editor.Text(), QStringLiteral("aa aa"));
     QCOMPARE(missed, 0);
+    QCOMPARE(dialogs.Messages().size(), 1);
+    QCOMPARE(dialogs.Messages().first().Text, QStringLiteral("2 occurrences of \"a\" replaced."));
 }
 
 void TestSearch::replaceAllWithNoMatchReportsOnce()
@@ -106,12 +111,69 @@ void TestSearch::replaceAllWithNoMatchReportsOnce()
     TScriptedDialogs dialogs;
     Setup(editor, dialogs, QStringLiteral("abc"));
     editor.SetSelectionStart(1);
+    editor.SetModified(false);
     int missed = 0;
     editor.OnTextNotFound = [&](QObject*, const QString&) { ++missed; };
     editor.OpenReplaceDialog(QStringLiteral("zzz"), QStringLiteral("-"));
     dialogs.LastReplaceDialog()->PressReplaceAll();
     QCOMPARE(missed, 1);
-    QCOMPARE(editor.Text(), QStringLiteral("a-bc"));
+    QCOMPARE(editor.Text(), QStringLiteral("abc"));
+    QVERIFY(!editor.Modified());
+}
+
+void TestSearch::replaceAllCoversTheWholeDocumentWhateverIsSelected()
+{
+    TRtRichEdit editor;
+    TScriptedDialogs dialogs;
+    Setup(editor, dialogs, QStringLiteral("Cat dog cat\rcatalogue CAT cat"));
+    // A selection that does not match, after the first occurrences.
+    editor.SetSelectionStart(4);
+    editor.SetSelectionLength(3);
+    editor.OpenReplaceDialog(QStringLiteral("cat"), QStringLiteral("bird"));
+    dialogs.LastReplaceDialog()->PressReplaceAll();
+    QCOMPARE(editor.Text(), QStringLiteral("bird dog bird\rbirdalogue bird bird"));
+    QCOMPARE(editor.SelectedText(), QStringLiteral("bird")); // the last replacement
+    QCOMPARE(editor.SelectionStart(), 30);
+    editor.Undo(); // one step takes every replacement back
+    QCOMPARE(editor.Text(), QStringLiteral("Cat dog cat\rcatalogue CAT cat"));
+
+    TFindOptions options;
+    options.MatchCase = true;
+    options.WholeWord = true;
+    dialogs.LastReplaceDialog()->SetOptions(options);
+    dialogs.LastReplaceDialog()->PressReplaceAll();
+    QCOMPARE(editor.Text(), QStringLiteral("Cat dog bird\rcatalogue CAT bird"));
+    QCOMPARE(dialogs.Messages().last().Text, QStringLiteral("2 occurrences of \"cat\" replaced."));
+}
+
+void TestSearch::replaceAllLeavesProtectedTextAlone()
+{
+    TRtRichEdit editor;
+    TScriptedDialogs dialogs;
+    Setup(editor, dialogs, QStringLiteral("x x x"));
+    editor.SetSelectionStart(2);
+    editor.SetSelectionLength(1);
+    editor.SelectionAttributes().SetProtected(true);
+    editor.OnProtectChange = [](QObject*, int, int, bool& allow) { allow = false; };
+    editor.OpenReplaceDialog(QStringLiteral("x"), QStringLiteral("y"));
+    dialogs.LastReplaceDialog()->PressReplaceAll();
+    QCOMPARE(editor.Text(), QStringLiteral("y x y"));
+}
+
+void TestSearch::replaceOnlyReplacesAMatchingSelection()
+{
+    TRtRichEdit editor;
+    TScriptedDialogs dialogs;
+    Setup(editor, dialogs, QStringLiteral("one two one"));
+    editor.SetSelectionStart(4);
+    editor.SetSelectionLength(3); // "two"
+    editor.OpenReplaceDialog(QStringLiteral("one"), QStringLiteral("1"));
+    dialogs.LastReplaceDialog()->PressReplace();
+    // The selection was no match: it stays, and the next occurrence is found instead.
+    QCOMPARE(editor.Text(), QStringLiteral("one two one"));
+    QCOMPARE(editor.SelectionStart(), 8);
+    dialogs.LastReplaceDialog()->PressReplace();
+    QCOMPARE(editor.Text(), QStringLiteral("one two 1"));
 }
 
 void TestSearch::replaceAllEndsWhenTheTextEndsInAMatch()

@@ -24,6 +24,9 @@ private slots:
     void exportsNeverBecomeTheCurrentDocument();
     void unknownSaveExtensionIsRefused();
     void plainTextSaveDropsFormattingAndKeepsEveryCharacter();
+    void plainTextSaveAsksBeforeStrippingTheDocument();
+    void binaryFilesAreRefusedAndTheEditorKept();
+    void newDocumentForgetsTheOldName();
     void saveAsProposesTheNameWithoutExtension();
     void saveOnATitledDocumentWritesAtOnce();
     void saveReplacesTheFileWholeAndAtomically();
@@ -61,6 +64,8 @@ void TestDocumentFiles::eachDocumentFormatOpensAndBecomesCurrent()
     // Every format is written by the window itself first, so this is also the round trip.
     F->Type(QStringLiteral("Chère madame, voilà l'été"));
     F->Dialogs.QueueSaveFileName(F->Path(name));
+    if (plainText)
+        F->Dialogs.QueueAnswer(mrYes); // the formatting goes
     F->Window->BtnSaveClick();
     QVERIFY(F->Dialogs.Errors().isEmpty());
     F->Window->BtnNewClick();
@@ -108,6 +113,7 @@ void TestDocumentFiles::savingUntitledAsksAndRemembersTheName()
 
     // The dialog comes back with the filter entry chosen last.
     F->Dialogs.QueueSaveFileName(F->Path(QStringLiteral("deux.txt")), 6);
+    F->Dialogs.QueueAnswer(mrYes); // formatting goes: continue
     F->Window->SaveDocumentAs1Click();
     F->Dialogs.QueueSaveFileName(F->Path(QStringLiteral("trois.txt")));
     F->Window->SaveDocumentAs1Click();
@@ -181,6 +187,81 @@ void TestDocumentFiles::plainTextSaveDropsFormattingAndKeepsEveryCharacter()
     F->WriteFile(QStringLiteral("ancien.txt"), QByteArray("caf\xe9 cr\xe8me"));
     F->Window->OpenDocumentFrom(F->Path(QStringLiteral("ancien.txt")));
     QCOMPARE(F->Editor().Text(), QStringLiteral("café crème"));
+}
+
+void TestDocumentFiles::plainTextSaveAsksBeforeStrippingTheDocument()
+{
+    F->Type(QStringLiteral("Gras"));
+    F->Editor().SelectAll();
+    F->Editor().SelectionAttributes().SetStyle({ TFontStyle::fsBold });
+    F->Window->SaveDocumentTo(F->Path(QStringLiteral("lettre.rtf")));
+    F->Editor().SetSelectionStart(F->Editor().TextLength());
+    F->Type(QStringLiteral(" et plus"));
+
+    // No: nothing is written and the window keeps everything, unsaved changes included.
+    F->Dialogs.QueueSaveFileName(F->Path(QStringLiteral("lettre.txt")));
+    F->Dialogs.QueueAnswer(mrNo);
+    F->Window->SaveDocumentAs1Click();
+    QCOMPARE(F->Dialogs.Prompts().last().Text,
+        QStringLiteral("Saving as plain text removes all formatting and pictures. Continue?"));
+    QVERIFY(!QFile::exists(F->Path(QStringLiteral("lettre.txt"))));
+    QVERIFY(!F->Editor().PlainText());
+    QCOMPARE(F->Window->CurrentFile(), F->Path(QStringLiteral("lettre.rtf")));
+    QVERIFY(F->Editor().Modified());
+    F->Editor().SetSelectionStart(0);
+    F->Editor().SetSelectionLength(4);
+    QVERIFY(F->Editor().SelectionAttributes().Style().Contains(TFontStyle::fsBold));
+
+    // Yes: saved as text, and a plain text document is not asked again.
+    F->Dialogs.QueueSaveFileName(F->Path(QStringLiteral("lettre.txt")));
+    F->Dialogs.QueueAnswer(mrYes);
+    F->Window->SaveDocumentAs1Click();
+    QCOMPARE(F->ReadFile(QStringLiteral("lettre.txt")), QByteArray("Gras et plus"));
+    const qsizetype asked = F->Dialogs.Prompts().size();
+    F->Dialogs.QueueSaveFileName(F->Path(QStringLiteral("copie.txt")));
+    F->Window->SaveDocumentAs1Click();
+    QCOMPARE(F->Dialogs.Prompts().size(), asked);
+    QCOMPARE(F->ReadFile(QStringLiteral("copie.txt")), QByteArray("Gras et plus"));
+}
+
+void TestDocumentFiles::binaryFilesAreRefusedAndTheEditorKept()
+{
+    F->Type(QStringLiteral("Mon travail"));
+    F->Window->SaveDocumentTo(F->Path(QStringLiteral("travail.rtf")));
+    QByteArray program("\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0", 20);
+    program += QByteArray(4000, '\x90');
+    F->WriteFile(QStringLiteral("programme.rtf"), program);
+    F->Dialogs.QueueOpenFileName(F->Path(QStringLiteral("programme.rtf")));
+    RunCommand(F->Dialogs, [&] { F->Window->BtnOpenClick(); });
+    QCOMPARE(F->Dialogs.Errors().size(), 1);
+    QCOMPARE(F->Dialogs.Errors().front().Text,
+        F->Path(QStringLiteral("programme.rtf")) + QStringLiteral(" is not a document Tamsel can open."));
+    QCOMPARE(F->Editor().Text(), QStringLiteral("Mon travail"));
+    QCOMPARE(F->Window->CurrentFile(), F->Path(QStringLiteral("travail.rtf")));
+    // A later Save writes the document it belongs to, never the program.
+    F->Window->BtnSaveClick();
+    QCOMPARE(F->ReadFile(QStringLiteral("programme.rtf")), program);
+
+    // The same bytes as .txt are refused too; text in UTF-16 holds NULs and still opens.
+    F->WriteFile(QStringLiteral("programme.txt"), program);
+    QVERIFY_THROWS_EXCEPTION(std::exception, F->Window->OpenDocumentFrom(F->Path(QStringLiteral("programme.txt"))));
+    QByteArray utf16("\xFF\xFE", 2);
+    for (const QChar c : QStringLiteral("été"))
+        utf16 += QByteArray(reinterpret_cast<const char*>(&c), 2);
+    F->WriteFile(QStringLiteral("unicode.txt"), utf16);
+    F->Window->OpenDocumentFrom(F->Path(QStringLiteral("unicode.txt")));
+    QCOMPARE(F->Window->CurrentFile(), F->Path(QStringLiteral("unicode.txt")));
+    QCOMPARE(F->Editor().Text(), QStringLiteral("été"));
+}
+
+void TestDocumentFiles::newDocumentForgetsTheOldName()
+{
+    F->Type(QStringLiteral("Texte"));
+    F->Window->SaveDocumentTo(F->Path(QStringLiteral("ancien.rtf")));
+    QCOMPARE(IDialogs::ApplicationTitle(), QStringLiteral("ancien.rtf"));
+    F->Window->BtnNewClick();
+    QCOMPARE(IDialogs::ApplicationTitle(), QStringLiteral("Tamsel Express"));
+    QCOMPARE(F->Window->StatusText(1), QStringLiteral("Line:   1  Column:   1"));
 }
 
 void TestDocumentFiles::saveAsProposesTheNameWithoutExtension()

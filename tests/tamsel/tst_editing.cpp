@@ -5,6 +5,8 @@
 #include "TextCommands.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QRandomGenerator>
 #include <QImage>
 #include <QLabel>
 
@@ -18,6 +20,7 @@ private slots:
     void wordCounts_data();
     void wordCounts();
     void countsFollowTheText();
+    void countsStayExactThroughRandomEdits();
     void caretLineAndColumn();
     void dateLeavesTheCaretAfterIt();
     void findOpensWithTheSelectionFromTheWorker();
@@ -71,6 +74,73 @@ void TestEditing::countsFollowTheText()
     for (char32_t letter : U"\"'&+-<=>[]_{|}~`aZ0é")
         if (letter)
             QVERIFY(!IsWordSeparator(letter));
+}
+
+void TestEditing::countsStayExactThroughRandomEdits()
+{
+    // The counts follow the document's changes; after any series of edits they must be the ones a
+    // count of the whole text gives.
+    TRtRichEdit& editor = F->Editor();
+    QLabel& label = *F->Window->Label3;
+    auto check = [&](const char* step, int round) {
+        F->Window->EditorSelectionChange();
+        const QString expected = WordCountText(CountWords(editor.Text()));
+        QVERIFY2(label.text() == expected,
+            qPrintable(QStringLiteral("%1 in round %2: %3, not %4").arg(QLatin1String(step)).arg(round).arg(label.text(), expected)));
+    };
+    const QStringList pieces { QStringLiteral("mot"), QStringLiteral(" "), QStringLiteral("deux mots"),
+        QStringLiteral("\r"), QStringLiteral("fin.\rdébut"), QStringLiteral("😀 x"), QStringLiteral("a\vb"),
+        QStringLiteral(",;"), QStringLiteral("l'été"), QStringLiteral("\r\r") };
+    QRandomGenerator random(20261209);
+    for (int round = 0; round < 400; ++round) {
+        const int length = editor.TextLength();
+        const int start = int(random.bounded(length + 1));
+        editor.SetSelectionStart(start);
+        editor.SetSelectionLength(int(random.bounded(std::min(12, length - start) + 1)));
+        switch (random.bounded(7)) {
+        case 0:
+        case 1:
+            editor.SetSelectedText(pieces[random.bounded(int(pieces.size()))]);
+            check("insertion", round);
+            break;
+        case 2:
+            editor.ClearSelection();
+            check("deletion", round);
+            break;
+        case 3:
+            editor.CopyToClipboard();
+            editor.SetSelectionStart(int(random.bounded(editor.TextLength() + 1)));
+            editor.PasteFromClipboard();
+            check("paste", round);
+            break;
+        case 4:
+            editor.Undo();
+            check("undo", round);
+            break;
+        case 5:
+            editor.Redo();
+            check("redo", round);
+            break;
+        default:
+            if (random.bounded(20) == 0) {
+                F->Window->DeleteAll1Click();
+                check("delete all", round);
+            } else {
+                editor.SelectionAttributes().SetStyle({ TFontStyle::fsBold });
+                check("format", round);
+            }
+        }
+    }
+    // Loading another document and starting a new one count afresh.
+    QByteArray rtf("{\\rtf1 un deux\\par trois}");
+    QBuffer buffer(&rtf);
+    buffer.open(QIODevice::ReadOnly);
+    editor.Lines()->LoadFromStream(buffer);
+    check("load", 0);
+    editor.SetModified(false);
+    F->Window->BtnNewClick();
+    check("new", 0);
+    QCOMPARE(label.text(), QStringLiteral("Words:   0   Characters:   0"));
 }
 
 void TestEditing::caretLineAndColumn()
@@ -179,6 +249,20 @@ void TestEditing::deleteCommands()
     F->Window->DeleteAll1->trigger();
     QCOMPARE(F->Editor().TextLength(), 0);
     QVERIFY(F->Dialogs.Prompts().isEmpty());
+
+    // Clearing everything is an edit like any other: modified, and one undo brings it all back.
+    F->Editor().SetModified(false);
+    F->Window->SetModifiedState(false);
+    F->Type(QStringLiteral("lettre entière"));
+    F->Editor().SetModified(false);
+    F->Window->DeleteAll1->trigger();
+    QCOMPARE(F->Editor().TextLength(), 0);
+    QVERIFY(F->Editor().Modified());
+    QCOMPARE(F->Window->StatusText(2), QStringLiteral("Modified"));
+    F->Window->FormActivate(); // a dialog closing does not forget it
+    QVERIFY(F->Editor().Modified());
+    F->Window->BtnUndoClick();
+    QCOMPARE(F->Editor().Text(), QStringLiteral("lettre entière"));
 }
 
 void TestEditing::pictureFileEntersAsOneObject()

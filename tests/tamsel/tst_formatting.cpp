@@ -28,7 +28,7 @@ private slots:
 
     void toolsWriteTheirScope();
     void sizeSpinRules();
-    void boldFollowsTheTickAndWritesAllFourBits();
+    void styleCommandsChangeOnlyTheirOwnBit();
     void scriptPositionsExcludeEachOther();
     void backgroundThroughTheColourDialog();
     void painterPicksUpAndApplies();
@@ -99,11 +99,12 @@ void TestFormatting::sizeSpinRules()
     QCOMPARE(w.FontSize1->Value(), 4);
 }
 
-void TestFormatting::boldFollowsTheTickAndWritesAllFourBits()
+void TestFormatting::styleCommandsChangeOnlyTheirOwnBit()
 {
     TFrmMain& w = *F->Window;
     At(0, 7).SetStyle({ TFontStyle::fsBold, TFontStyle::fsItalic });
-    At(0, 14); // "premier" bold italic, " second" plain: mixed
+    At(8, 6).SetStyle({ TFontStyle::fsUnderline });
+    At(0, 14); // "premier" bold italic, " second" underlined: mixed
     w.EditorSelectionChange();
     // The click follows the state the control reports for the mixed selection, for all of it.
     const bool bold = !w.Bold1->isChecked();
@@ -112,17 +113,34 @@ void TestFormatting::boldFollowsTheTickAndWritesAllFourBits()
     QCOMPARE(At(0, 7).Style().Contains(TFontStyle::fsBold), bold);
     QCOMPARE(w.btnBold->Down(), bold);
     QCOMPARE(w.Bold1->isChecked(), bold);
+    // Every run keeps the styles it had besides bold.
+    QVERIFY(At(0, 7).Style().Contains(TFontStyle::fsItalic));
+    QVERIFY(!At(0, 7).Style().Contains(TFontStyle::fsUnderline));
+    QVERIFY(At(8, 6).Style().Contains(TFontStyle::fsUnderline));
+    QVERIFY(!At(8, 6).Style().Contains(TFontStyle::fsItalic));
     At(0, 14);
     w.btnBoldClick();
     QCOMPARE(At(0, 7).Style().Contains(TFontStyle::fsBold), !bold);
     QCOMPARE(At(8, 6).Style().Contains(TFontStyle::fsBold), !bold);
     QCOMPARE(w.btnBold->Down(), !bold);
 
+    // Select all, then Ctrl+B: all bold, and the italic and underlined words stay so.
+    F->Editor().SelectAll();
+    w.EditorSelectionChange();
+    if (w.Bold1->isChecked())
+        w.btnBoldClick();
+    w.Bold2->trigger();
+    QVERIFY(At(0, 7).Style().Contains(TFontStyle::fsBold));
+    QVERIFY(At(15, 9).Style().Contains(TFontStyle::fsBold));
+    QVERIFY(At(0, 7).Style().Contains(TFontStyle::fsItalic));
+    QVERIFY(At(8, 6).Style().Contains(TFontStyle::fsUnderline));
+
     // With no selection the word at the caret is toggled.
     At(17, 0);
     w.EditorSelectionChange();
     w.btnUnderlineClick();
     QVERIFY(At(15, 9).Style().Contains(TFontStyle::fsUnderline));
+    QVERIFY(At(15, 9).Style().Contains(TFontStyle::fsBold));
     QVERIFY(!At(0, 7).Style().Contains(TFontStyle::fsUnderline));
 }
 
@@ -156,9 +174,17 @@ void TestFormatting::backgroundThroughTheColourDialog()
     F->Dialogs.QueueColor(RGB(255, 255, 0));
     F->Window->btnBackgroundClick();
     QCOMPARE(At(0, 7).BackColor(), RGB(255, 255, 0));
-    QCOMPARE(F->Dialogs.ColorDialogs().front(), clWindow);
+    // The automatic background reaches the dialog as the window colour it stands for, not black.
+    QCOMPARE(F->Dialogs.ColorDialogs().front(), RGB(255, 255, 255));
     F->Window->btnBackgroundClick(); // cancelled: unchanged
     QCOMPARE(At(0, 7).BackColor(), RGB(255, 255, 0));
+    QCOMPARE(F->Dialogs.ColorDialogs().back(), RGB(255, 255, 0));
+
+    // OK without choosing keeps the automatic background.
+    At(8, 6);
+    F->Dialogs.QueueColor(RGB(255, 255, 255));
+    F->Window->btnBackgroundClick();
+    QCOMPARE(At(8, 6).BackColor(), clWindow);
 }
 
 void TestFormatting::painterPicksUpAndApplies()

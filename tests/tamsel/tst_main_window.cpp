@@ -48,9 +48,17 @@ void TestMainWindow::startsUntitledWithTheDesignTexts()
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvane Tamsel Express"));
     QCOMPARE(w.Label3->text(), QStringLiteral("Mots: 0     Caractères: 0"));
     QCOMPARE(w.StatusPanels.size(), 9);
+    // The design's widths, wider where a panel's longest text would be cut.
     const int widths[] = { 315, 150, 110, 150, 50, 50, 50, 70, 50 };
     for (int i = 0; i < 9; ++i)
-        QCOMPARE(w.StatusPanels[i]->width(), widths[i]);
+        QVERIFY(w.StatusPanels[i]->width() >= widths[i]);
+    const std::pair<int, QString> texts[] = { { 1, QStringLiteral("Line: 12345  Column: 1234") },
+        { 3, QStringLiteral("Zoom Factor: 200%") }, { 7, QStringLiteral("OVERWRITE") }, { 6, QStringLiteral("SCROLL") } };
+    for (const auto& [panel, text] : texts) {
+        const QLabel& label = *w.StatusPanels[panel];
+        QVERIFY2(label.fontMetrics().horizontalAdvance(text) <= label.contentsRect().width(), qPrintable(text));
+    }
+    QCOMPARE(w.StatusText(1), QStringLiteral("Line:   1  Column:   1"));
     QCOMPARE(w.SkPanel2->width(), 304);
     QCOMPARE(w.ToolBar1->height(), 42);
     QCOMPARE(w.ZoomBar->Min(), 50);

@@ -22,7 +22,9 @@ private slots:
     void zoomIsClamped_data();
     void zoomIsClamped();
     void activationAppliesTheStoredValuesAgain();
-    void storedSizeReachesTheTypingFormat();
+    void choicesSurviveTheNextActivation();
+    void storedFontShapesOnlyNewTyping();
+    void storedFontNeverReachesAnOpenedDocument();
     void damagedValuesGiveDefaults();
     void settingsAndHistorySurviveARestart();
 
@@ -91,43 +93,92 @@ void TestSettings::activationAppliesTheStoredValuesAgain()
     // A stored true only removes the tick; the panel hidden at the first activation stays hidden.
     QVERIFY(!w.HideSidePanel1->isChecked());
     QVERIFY(!w.SkPanel2->isVisibleTo(&w));
+}
+
+void TestSettings::choicesSurviveTheNextActivation()
+{
+    TFrmMain& w = *F->Window;
+    // A first run: no settings file. The user shows the side panel, zooms and sets margins.
+    QVERIFY(!w.SkPanel2->isVisibleTo(&w));
     w.HideSidePanel1Click();
     w.ZoomBar->SetPosition(150);
     QCOMPARE(w.StatusText(3), QStringLiteral("Zoom Factor: 150%"));
     w.SetMargins(1, 2, 3, 4, 5, 6);
 
-    w.FormActivate(); // for example when the history window closes
-    QCOMPARE(w.ZoomBar->Position(), 120);
-    QCOMPARE(w.StatusText(3), QStringLiteral("Zoom Factor: 120%"));
-    QCOMPARE(w.TopMargin(), 30);
+    w.FormActivate(); // for example when the history window or any dialog closes
     QVERIFY(w.SkPanel2->isVisibleTo(&w));
+    QVERIFY(!w.HideSidePanel1->isChecked());
+    QCOMPARE(w.ZoomBar->Position(), 150);
+    QCOMPARE(w.StatusText(3), QStringLiteral("Zoom Factor: 150%"));
+    QCOMPARE(w.TopMargin(), 1);
+    QCOMPARE(w.FooterMargin(), 6);
+    // Each choice reached the file at once.
+    const TIniFile ini(F->Path(QStringLiteral("Varnok.ini")));
+    QCOMPARE(ini.ReadInteger(QStringLiteral("Font Settings"), QStringLiteral("Zoom"), 0), 150);
+    QVERIFY(ini.ReadBool(QStringLiteral("Font Settings"), QStringLiteral("SideBar"), false));
+    QCOMPARE(ini.ReadInteger(QStringLiteral("Print Preview"), QStringLiteral("Right Margin"), 0), 4);
+
+    w.HideSidePanel1Click();
+    w.FormActivate();
+    QVERIFY(!w.SkPanel2->isVisibleTo(&w));
 }
 
-void TestSettings::storedSizeReachesTheTypingFormat()
+void TestSettings::storedFontShapesOnlyNewTyping()
 {
     TFrmMain& w = *F->Window;
     F->Type(QStringLiteral("grand"));
-    w.FontSize1->SetValue(20); // the user picks 20 pt: the typing format follows
+    w.FontSize1->SetValue(20); // the user picks 20 pt: the typing format follows, and it sticks
     QCOMPARE(F->Editor().SelectionAttributes().Size(), 20);
     w.FormActivate();
-    QCOMPARE(w.FontSize1->Value(), 12);
-    QCOMPARE(F->Editor().SelectionAttributes().Size(), 12);
+    QCOMPARE(w.FontSize1->Value(), 20);
+    QCOMPARE(F->Editor().SelectionAttributes().Size(), 20);
 
-    // Text already written keeps its format: activation never changes the document.
+    // Text already written keeps its format, and the side panel shows the caret's, not the stored one.
     F->Editor().SelectAll();
     F->Editor().SelectionAttributes().SetName(QStringLiteral("Times New Roman"));
     F->Editor().SelectionAttributes().SetSize(16);
     F->WriteFile(QStringLiteral("Varnok.ini"), QByteArray("[Font Settings]\r\nName=Courier New\r\nSize=24\r\n"));
     F->Editor().SetSelectionStart(2); // inside the word
+    w.EditorSelectionChange();
     F->Editor().SetModified(false);
     w.FormActivate();
-    QCOMPARE(w.FontName->FontName(), QStringLiteral("Courier New"));
+    QCOMPARE(w.FontName->FontName(), QStringLiteral("Times New Roman"));
+    QCOMPARE(w.FontSize1->Value(), 16);
     F->Editor().SetSelectionStart(0);
     F->Editor().SetSelectionLength(5);
     QCOMPARE(F->Editor().SelectionAttributes().Name(), QStringLiteral("Times New Roman"));
-    w.FormActivate(); // a selection keeps its size too
     QCOMPARE(F->Editor().SelectionAttributes().Size(), 16);
     QVERIFY(!F->Editor().Modified());
+
+    // A new document types in the stored font.
+    w.BtnNewClick();
+    QCOMPARE(w.FontSize1->Value(), 24);
+    QCOMPARE(w.FontName->FontName(), QStringLiteral("Courier New"));
+    F->Type(QStringLiteral("neuf"));
+    F->Editor().SetSelectionStart(0);
+    F->Editor().SetSelectionLength(4);
+    QCOMPARE(F->Editor().SelectionAttributes().Size(), 24);
+}
+
+void TestSettings::storedFontNeverReachesAnOpenedDocument()
+{
+    TFrmMain& w = *F->Window;
+    w.FontSize1->SetValue(20);
+    w.FormActivate();
+    // RTF that leaves size and face to the defaults: 12 points and font 0.
+    F->WriteFile(QStringLiteral("implicite.rtf"),
+        QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Liberation Sans;}}\\pard Texte sans taille.\\par}"));
+    w.OpenDocumentFrom(F->Path(QStringLiteral("implicite.rtf")));
+    F->Editor().SetSelectionStart(0);
+    F->Editor().SetSelectionLength(5);
+    QCOMPARE(F->Editor().SelectionAttributes().Size(), 12);
+    QCOMPARE(F->Editor().SelectionAttributes().Name(), QStringLiteral("Liberation Sans"));
+    w.FormActivate();
+    QCOMPARE(F->Editor().SelectionAttributes().Size(), 12);
+    w.SaveDocumentTo(F->Path(QStringLiteral("implicite.rtf")));
+    const QByteArray saved = F->ReadFile(QStringLiteral("implicite.rtf"));
+    QVERIFY(saved.contains("\\fs24"));
+    QVERIFY(!saved.contains("\\fs40"));
 }
 
 void TestSettings::damagedValuesGiveDefaults()

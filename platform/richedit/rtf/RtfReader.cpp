@@ -373,8 +373,9 @@ TRtfParser::TRtfParser(const QByteArray& rtf, QTextCursor& cursor, const TRtfRea
     , FCharactersLeft(std::max(0, options.maxCharacters))
 {
     const QTextCharFormat& defaults = options.defaultFormat;
-    if (defaults.hasProperty(QTextFormat::FontPointSize))
-        FPlainChars.halfPoints = Clamp(int(std::nearbyint(defaults.fontPointSize() * 2)), 1, MaxHalfPoints);
+    // Text read carries RTF's own defaults (12 points, font 0), never the control's default font: a
+    // file must read the same whatever font the user last typed in.
+    FPlainChars.font = 0;
     FPlainChars.bold = defaults.hasProperty(QTextFormat::FontWeight) && defaults.fontWeight() >= QFont::DemiBold;
     FPlainChars.italic = defaults.fontItalic();
     FStack.reserve(64);

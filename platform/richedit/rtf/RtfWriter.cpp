@@ -748,6 +748,11 @@ void TRtfEmitter::WriteChanges(const TRunFormat& format)
     if (format.background != state.background)
         Word("highlight", format.background);
     if (format.vertical != state.vertical || format.offsetHalfPoints != state.offsetHalfPoints) {
+        // Other readers end a raise only at \up0 and a lowering only at \dn0, not at \nosupersub.
+        if (state.offsetHalfPoints > 0 && format.offsetHalfPoints <= 0)
+            Word("up", 0);
+        else if (state.offsetHalfPoints < 0 && format.offsetHalfPoints >= 0)
+            Word("dn", 0);
         if (format.offsetHalfPoints > 0)
             Word("up", format.offsetHalfPoints);
         else if (format.offsetHalfPoints < 0)
@@ -756,7 +761,7 @@ void TRtfEmitter::WriteChanges(const TRunFormat& format)
             Word("super");
         else if (format.vertical == 2)
             Word("sub");
-        else
+        else if (state.offsetHalfPoints == 0)
             Word("nosupersub");
     }
     if (format.capitals != state.capitals) {

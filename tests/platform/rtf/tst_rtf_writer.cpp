@@ -91,6 +91,7 @@ class TestRtfWriter : public QObject {
     Q_OBJECT
 
 private slots:
+    void raisesAndLoweringsAreClosedForOtherReaders();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
     void paragraphFormatRoundTrips_data();
@@ -179,6 +180,40 @@ void TestRtfWriter::characterFormatRoundTrips_data()
         f.setProperty(RichText::Protected, true);
         f.setFontCapitalization(QFont::SmallCaps);
     });
+}
+
+void TestRtfWriter::raisesAndLoweringsAreClosedForOtherReaders()
+{
+    // "x\up8 2\nosupersub" would leave the rest of the line raised in other word processors.
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextCharFormat raised = BaseFormat();
+    raised.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    raised.setProperty(RichText::OffsetTwips, 80);
+    QTextCharFormat lowered = BaseFormat();
+    lowered.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    lowered.setProperty(RichText::OffsetTwips, -60);
+    QTextCharFormat super = BaseFormat();
+    super.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    cursor.insertText(QStringLiteral("x"), BaseFormat());
+    cursor.insertText(QStringLiteral("2"), raised);
+    cursor.insertText(QStringLiteral(" y"), BaseFormat());
+    cursor.insertText(QStringLiteral("i"), lowered);
+    cursor.insertText(QStringLiteral("e"), super);
+    cursor.insertText(QStringLiteral(" z"), BaseFormat());
+    const QByteArray rtf = TRtfWriter::Write(document, 0, -1, {});
+    QVERIFY2(rtf.contains("\\up8 2\\up0 "), rtf.constData());
+    QVERIFY2(rtf.contains("\\dn6 i\\dn0\\super e\\nosupersub "), rtf.constData());
+
+    // Both ways of ending a raise read back as plain text.
+    for (const char* source : { "{\\rtf1 a\\up8 b\\up0 c}", "{\\rtf1 a\\dn8 b\\dn0 c}", "{\\rtf1 a\\up8 b\\nosupersub c}" }) {
+        QTextDocument read;
+        QTextCursor at(&read);
+        TRtfReader::Read(QByteArray(source), at);
+        QVERIFY2(FormatOf(read, QStringLiteral("c")).verticalAlignment() == QTextCharFormat::AlignNormal, source);
+        QVERIFY2(!FormatOf(read, QStringLiteral("c")).hasProperty(RichText::OffsetTwips), source);
+        QVERIFY2(FormatOf(read, QStringLiteral("b")).verticalAlignment() != QTextCharFormat::AlignNormal, source);
+    }
 }
 
 void TestRtfWriter::characterFormatRoundTrips()
