@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -36,10 +37,12 @@ int Convert(IDialogs& dialogs, IShell& shell, IClock& clock, const QString& sour
             throw Exception(QStringLiteral("Cannot read %1: not a .rtf, .rtc, .doc or .txt document").arg(source));
         if (!QFileInfo(source).isFile())
             throw EFOpenError(source);
-        // A hidden main window with no settings file: converting changes nothing of the user's.
-        TFrmMain window(dialogs, shell, clock, QString());
-        window.OpenDocumentFrom(QFileInfo(source).absoluteFilePath());
-        window.SaveDocumentTo(QFileInfo(target).absoluteFilePath());
+        // A hidden main window with no settings file: converting changes nothing of the user's. It
+        // is never torn down: the process ends right after, and freeing a large document costs.
+        auto* window = new TFrmMain(dialogs, shell, clock, QString());
+        window->SetHeadless(true);
+        window->OpenDocumentFrom(QFileInfo(source).absoluteFilePath());
+        window->SaveDocumentTo(QFileInfo(target).absoluteFilePath());
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageOf(error)));
@@ -64,7 +67,12 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "usage: tamsel --convert IN OUT\n");
             return 1;
         }
-        return Convert(dialogs, shell, clock, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        const int status
+            = Convert(dialogs, shell, clock, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        // The target is complete on disk (written atomically); nothing else is left to save.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(status);
     }
 
     const QString folder = shell.SettingsFolder(ProgramName);

@@ -340,6 +340,26 @@ void MergeParagraph(QTextBlockFormat& format, const PARAFORMAT2& record, bool ex
 } // namespace
 
 // Holds back change and selection notifications while the control rebuilds its text.
+// A document laid out at once after a change of all its text costs a full layout before the first
+// page shows; with no page size the layout waits, and a page size set again starts the layout the
+// view does a piece at a time, the visible part first.
+class TDeferredLayout {
+public:
+    explicit TDeferredLayout(QTextDocument& document)
+        : FDocument(document)
+        , FPageSize(document.pageSize())
+    {
+        FDocument.setPageSize(QSizeF(0, 0));
+    }
+    ~TDeferredLayout() { FDocument.setPageSize(FPageSize); }
+    TDeferredLayout(const TDeferredLayout&) = delete;
+    TDeferredLayout& operator=(const TDeferredLayout&) = delete;
+
+private:
+    QTextDocument& FDocument;
+    QSizeF FPageSize;
+};
+
 class TSuspendNotifications {
 public:
     explicit TSuspendNotifications(TRichEditControl& control)
@@ -1070,6 +1090,7 @@ bool TRichEditControl::LoadBytes(WPARAM format, const QByteArray& bytes)
     }
     {
         TSuspendNotifications suspend(*this);
+        TDeferredLayout deferred(*document());
         document()->setUndoRedoEnabled(false);
         document()->clear();
         QTextCursor cursor(document());
@@ -1210,10 +1231,14 @@ bool TRichEditControl::SetZoom(int numerator, int denominator)
     QAbstractTextDocumentLayout* layout = document()->documentLayout();
     if (FZoomNumerator == 0)
         FViewDevice = layout->paintDevice();
+    // The zoom it has already: laying a long document out again would change nothing.
+    if (numerator == FZoomNumerator && denominator == FZoomDenominator
+        && (numerator == 0 || layout->paintDevice() == &FZoomDevice))
+        return true;
     if (numerator == 0 && denominator == 0) {
         FZoomNumerator = FZoomDenominator = 0;
         layout->setPaintDevice(FViewDevice);
-        document()->markContentsDirty(0, document()->characterCount());
+        TDeferredLayout relayout(*document());
         return true;
     }
     if (numerator <= 0 || denominator <= 0 || numerator > 64 * denominator || denominator > 64 * numerator)
@@ -1227,7 +1252,9 @@ bool TRichEditControl::SetZoom(int numerator, int denominator)
     FZoomDevice.setDotsPerMeterX(int(std::nearbyint(dpi / 0.0254)));
     FZoomDevice.setDotsPerMeterY(int(std::nearbyint(dpi / 0.0254)));
     layout->setPaintDevice(&FZoomDevice);
-    document()->markContentsDirty(0, document()->characterCount());
+    {
+        TDeferredLayout relayout(*document());
+    }
     viewport()->update();
     return true;
 }

@@ -20,6 +20,8 @@
 #include "TrackBar.h"
 #include "WaitCursor.h"
 
+#include <limits>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -242,6 +244,9 @@ void TFrmMain::CreateControls()
     Editor->SetScrollBars(TScrollStyle::ssVertical);
     Editor->SetStreamMode({ TRichStreamMode::smUnicode });
     Editor->SetWantTabs(true);
+    // The control's own limit, 16 million characters (some 7000 pages), would cut a longer document
+    // silently on opening, and the next save would write the cut over the file.
+    Editor->SetMaxLength(std::numeric_limits<int>::max());
     // The window shows its own context menu from EditorMouseDown.
     Editor->setContextMenuPolicy(Qt::PreventContextMenu);
     row->addWidget(Editor, 1);

@@ -53,6 +53,8 @@ public:
     /// The history window, created after this one; the file commands add to its list.
     void SetHistoryForm(THistoryForm* form) { FHistoryForm = form; }
     THistoryForm* HistoryForm() const { return FHistoryForm; }
+    /// A window that is never shown (the command line) skips the work only a person would see.
+    void SetHeadless(bool headless) { FHeadless = headless; }
     /// The arguments the program was started with, without the program name.
     void SetArguments(const QStringList& arguments) { FArguments = arguments; }
 
@@ -358,6 +360,7 @@ private:
     QList<QPointer<QThread>> FWorkers;
     std::unique_ptr<TWordCounter> FWordCounter;
     bool FShown = false;
+    bool FHeadless = false;
     bool FActivating = false;
     bool FClosing = false;
     bool FDestroying = false;

@@ -173,6 +173,10 @@ void TFrmMain::SaveDocumentAs1Click()
 
 void TFrmMain::AfterTransfer()
 {
+    if (FHeadless) {
+        SetModifiedState(false);
+        return;
+    }
     ApplyZoom(ZoomBar->Position()); // loading text into the control drops its zoom
     ProcessMessages();
     SetModifiedState(false);

@@ -198,6 +198,8 @@ void TFrmMain::EditorMouseUp(TMouseButton)
 
 void TFrmMain::EditorSelectionChange()
 {
+    if (FHeadless)
+        return; // nobody sees the side panel of a conversion
     UpdateWordCount();
     TUpdatingControls updating(FUpdatingControls);
     TRtTextAttributes& current = CurrentTextAttributes();
