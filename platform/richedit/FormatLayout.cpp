@@ -141,9 +141,7 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
             const QFont deviceFont(format.font().resolve(FDocument->defaultFont()), &FMeasuringDevice);
             painter.setFont(deviceFont);
             const QFontMetricsF metrics(deviceFont, &FMeasuringDevice);
-            const QString text = block.textList()->format().style() == QTextListFormat::ListDisc
-                ? QStringLiteral("\u2022")
-                : block.textList()->itemText(block);
+            const QString text = RichText::ListMarkerText(block);
             const double x = origin.x() + first.x() - metrics.horizontalAdvance(text) - metrics.horizontalAdvance(u' ');
             painter.drawText(QPointF(std::max(0.0, x), origin.y() + first.y() + first.ascent()), text);
         }

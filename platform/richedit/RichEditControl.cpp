@@ -1112,6 +1112,33 @@ bool TRichEditControl::LoadBytes(WPARAM format, const QByteArray& bytes)
     return true;
 }
 
+// Plain text written to a file shows each list paragraph's marker as the view shows it, as other
+// word processors write it; the control's own text and positions stay without them.
+QString TRichEditControl::WithListMarkers(const QString& text, LONG start, LONG end) const
+{
+    // Tables put characters in the buffer that the text leaves out; positions would not match.
+    if (IsPlainTextMode() || LONG(text.size()) != end - start)
+        return text;
+    QString marked;
+    qsizetype copied = 0;
+    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        if (block.position() < start || !block.textList())
+            continue;
+        if (marked.isEmpty())
+            marked.reserve(text.size() + text.size() / 8);
+        const qsizetype at = block.position() - start;
+        marked += QStringView(text).mid(copied, at - copied);
+        marked += ListMarkerText(block);
+        marked += u' ';
+        copied = at;
+    }
+    if (copied == 0 && marked.isEmpty())
+        return text;
+    marked += QStringView(text).mid(copied);
+    return marked;
+}
+
 LONG TRichEditControl::StreamIn(WPARAM format, EDITSTREAM& stream)
 {
     stream.dwError = 0;
@@ -1155,7 +1182,7 @@ QByteArray TRichEditControl::SaveBytes(WPARAM format)
         options.defaultFormat = FDefaultFormat;
         return TRtfWriter::Write(*document(), start, end, options);
     }
-    QString text = TextRange(start, end);
+    QString text = WithListMarkers(TextRange(start, end), start, end < 0 ? TextLength() : end);
     text.remove(ObjectCharacter);
     text.replace(u'\v', QLatin1String("\r\n"));
     text.replace(u'\r', QLatin1String("\r\n"));

@@ -151,6 +151,7 @@ private:
     void UpdateSelectionPalette();
     void ReadInto(QTextCursor& cursor, WPARAM format, const QByteArray& bytes);
     void SyncLineCounts(const QTextBlock& upTo) const;
+    QString WithListMarkers(const QString& text, LONG start, LONG end) const;
 
     IRichEditListener* FListener = nullptr;
     DWORD FEventMask = 0;

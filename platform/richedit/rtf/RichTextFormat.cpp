@@ -2,8 +2,10 @@
 
 #include "RichEditRecords.h"
 
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QTextList>
 #include <QTextListFormat>
 
 namespace RichText {
@@ -69,6 +71,14 @@ TPicture PictureFromFormat(const QTextFormat& format)
     picture.data = format.property(ObjectData).toByteArray();
     picture.sizeTwips = QSize(format.intProperty(ObjectWidthTwips), format.intProperty(ObjectHeightTwips));
     return picture;
+}
+
+QString ListMarkerText(const QTextBlock& block)
+{
+    const QTextList* list = block.textList();
+    if (!list)
+        return {};
+    return list->format().style() == QTextListFormat::ListDisc ? QStringLiteral("\u2022") : list->itemText(block);
 }
 
 QTextListFormat ListFormatFor(int numbering, int style)

@@ -20,6 +20,7 @@
 
 class QTextBlockFormat;
 class QTextCharFormat;
+class QTextBlock;
 class QTextListFormat;
 
 namespace RichText {
@@ -82,6 +83,9 @@ void ApplyDisplayProperties(QTextBlockFormat& format);
 
 // The list that shows paragraphs of a numbering (PFN_*) in a numbering style (PFNS_*).
 QTextListFormat ListFormatFor(int numbering, int style);
+
+// The marker a list paragraph shows ("•", "1.", "a)" ...); empty outside lists.
+QString ListMarkerText(const QTextBlock& block);
 
 // Underline types (CFU_*) and the Qt underline styles that show them.
 QTextCharFormat::UnderlineStyle QtUnderlineFromType(int type);

@@ -16,6 +16,7 @@ private slots:
     void plainTextIsUtf8OrWindows1252();
     void unicodeStreamsCarryUtf16();
     void plainTextOutUsesCrLf();
+    void plainTextOutShowsListMarkers();
     void notRtfFailsAndKeepsTheText();
     void rtfRoundTripKeepsFormats();
     void selectionStreamsInAndOut();
@@ -86,6 +87,26 @@ void TestControlStreams::plainTextOutUsesCrLf()
     SetUp(control);
     control.SetText(QStringLiteral("one\rtwo\rdéjà"));
     QCOMPARE(StreamOut(control, SF_TEXT), QByteArray("one\r\ntwo\r\nd\xC3\xA9j\xC3\xA0"));
+}
+
+void TestControlStreams::plainTextOutShowsListMarkers()
+{
+    TRichEditControl control;
+    SetUp(control);
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Symbol;}}\\pard Courses:\\par"
+                           "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}\\fi-360\\li720 pain\\par"
+                           "{\\pntext\\f1\\'b7\\tab}lait\\par\\pard Puis:\\par"
+                           "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}\\fi-360\\li720 un\\par"
+                           "{\\pntext 2.\\tab}deux\\par\\pard fin}";
+    StreamIn(control, SF_RTF, rtf);
+    const QString text = control.Text();
+    QCOMPARE(StreamOut(control, SF_TEXT),
+        QStringLiteral("Courses:\r\n\u2022 pain\r\n\u2022 lait\r\nPuis:\r\n1. un\r\n2. deux\r\nfin").toUtf8());
+    // Only the file gets the markers: the control's text and positions are as they were.
+    QCOMPARE(control.Text(), text);
+    QCOMPARE(text, QStringLiteral("Courses:\rpain\rlait\rPuis:\run\rdeux\rfin"));
+    control.SetSelection({ 14, 26 }); // "lait" to the "u" of "un"
+    QCOMPARE(StreamOut(control, SF_TEXT | SFF_SELECTION), QStringLiteral("\u2022 lait\r\nPuis:\r\n1. u").toUtf8());
 }
 
 void TestControlStreams::notRtfFailsAndKeepsTheText()
