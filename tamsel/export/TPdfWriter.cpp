@@ -161,7 +161,12 @@ void TPdfWriter::BeginDoc()
     FPageNumber = 1;
 
     // Owner-only and unique to this document: no other export or user can see or plant its pictures.
-    FScratch = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("tamsel-pdf-XXXXXX")));
+    // An empty temporary path (TMPDIR naming no folder) would put the folder in the working directory.
+    const QString temporary = QDir::tempPath();
+    if (temporary.isEmpty())
+        throw Exception(QStringLiteral("Cannot create a scratch folder: the temporary folder %1 does not exist")
+                            .arg(qEnvironmentVariable("TMPDIR")));
+    FScratch = std::make_unique<QTemporaryDir>(QDir(temporary).filePath(QStringLiteral("tamsel-pdf-XXXXXX")));
     if (!FScratch->isValid()) {
         const QString error = FScratch->errorString();
         FScratch.reset();
