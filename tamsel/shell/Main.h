@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class IClock;
 class IDialogs;
@@ -20,6 +21,8 @@ class QLabel;
 class QMenu;
 class QThread;
 class THistoryForm;
+class TfrmExport;
+class TfrmPresentation;
 class TColorComboBox;
 class TFontComboBox;
 class TRtSpinEdit;
@@ -50,6 +53,10 @@ public:
     /// The history window, created after this one; the file commands add to its list.
     void SetHistoryForm(THistoryForm* form) { FHistoryForm = form; }
     THistoryForm* HistoryForm() const { return FHistoryForm; }
+    /// The export status window and the presentation options window, made on first use and kept, so
+    /// the options last as long as the program.
+    TfrmExport& ExportForm();
+    TfrmPresentation& PresentationForm();
     /// The arguments the program was started with, without the program name.
     void SetArguments(const QStringList& arguments) { FArguments = arguments; }
 
@@ -317,6 +324,8 @@ private:
     IClock& FClock;
     QString FSettingsFolder;
     THistoryForm* FHistoryForm = nullptr;
+    std::unique_ptr<TfrmExport> FExportForm;
+    std::unique_ptr<TfrmPresentation> FPresentationForm;
     QStringList FArguments;
 
     QString FCurrentFile;
