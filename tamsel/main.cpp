@@ -8,6 +8,7 @@
 #include "Errors.h"
 #include "FileNames.h"
 #include "History.h"
+#include "PageExport.h"
 #include "PresentationOptions.h"
 #include "QtDialogs.h"
 #include "Shell.h"
@@ -20,6 +21,10 @@
 #include <cstring>
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString ProgramName = QStringLiteral("tamsel");
@@ -30,6 +35,16 @@ bool IsReadableDocument(const QString& path)
     static const QStringList Readable { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"),
         QStringLiteral(".txt") };
     return Readable.contains(ExtensionOf(path));
+}
+
+// Progress is for a person watching, not for a log.
+bool StandardErrorIsTerminal()
+{
+#ifdef Q_OS_UNIX
+    return isatty(STDERR_FILENO) != 0;
+#else
+    return false;
+#endif
 }
 
 // The presentation options after IN and OUT: --slide, --seconds and --frame, each once at most.
@@ -88,6 +103,12 @@ int Convert(IShell& shell, IClock& clock, const QString& source, const QString& 
         TFrmMain window(dialogs, shell, clock, QString());
         window.OpenDocumentFrom(QFileInfo(source).absoluteFilePath());
         window.PresentationForm().SetOptions(presentation);
+        if (StandardErrorIsTerminal())
+            window.ExportForm().OnProgress = [](const QString& progress) {
+                std::fprintf(stderr, "\r%s", qPrintable(progress));
+                if (progress == QLatin1String("100%"))
+                    std::fprintf(stderr, "\n");
+            };
         window.SaveDocumentTo(QFileInfo(target).absoluteFilePath());
         return 0;
     } catch (const std::exception& error) {

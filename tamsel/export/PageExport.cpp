@@ -290,6 +290,8 @@ void TfrmExport::ShowStatus()
 void TfrmExport::SetProgress(const QString& progress)
 {
     lblProgBar->setText(progress);
+    if (OnProgress)
+        OnProgress(progress);
     ProcessMessages();
 }
 

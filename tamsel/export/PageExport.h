@@ -64,6 +64,9 @@ public:
     void SetProgress(const QString& progress);
     void FormClose();
 
+    /// Also told each progress text, for a headless run to show it elsewhere.
+    TExportProgress OnProgress;
+
     TExportAnimation* RtGIFAnimator1 = nullptr;
     QLabel* lblProgBar = nullptr;
     QLabel* lblStatus = nullptr;
