@@ -216,9 +216,9 @@ void TestPdfWriter::placementLineOfAnA4Page()
     writer.SetPageWidth(596);
     writer.SetPageHeight(842);
     QCOMPARE(writer.PlacementLine(25, 20, 693, 950), QByteArray("537 0 0 784 25 38 cm"));
-    // 768 pixels are exactly 8 inches, the page's full width: no rounding below it.
-    writer.SetPageWidth(600);
-    QCOMPARE(writer.PlacementLine(0, 0, 768, 1020), QByteArray("600 0 0 842 0 0 cm"));
+    // 864 × 104 / 768 is exactly 117; scaling by 104 / 768 in floating point gives 116.99999999999999.
+    writer.SetPageWidth(104);
+    QCOMPARE(writer.PlacementLine(0, 0, 864, 1020), QByteArray("117 0 0 842 0 0 cm"));
 }
 
 void TestPdfWriter::pictureRowsAreRedGreenBlue()
