@@ -19,6 +19,8 @@ namespace {
 constexpr char CRLF[] = "\r\n";
 // "stream" and its line end, "endstream" and its line end, "endobj" and its line end.
 constexpr qsizetype StreamFraming = 8 + 11 + 8;
+// Pictures deflated at once: one per core of a small machine, each holding one page picture.
+constexpr std::size_t MaxPictureJobs = 2;
 
 const std::array<const char*, 14> BaseFonts { "Helvetica", "Helvetica-Bold", "Helvetica-Oblique",
     "Helvetica-BoldOblique", "Courier", "Courier-Bold", "Courier-Oblique", "Courier-BoldOblique", "Times-Roman",
@@ -67,7 +69,7 @@ TPdfWriter::TPdfWriter()
 {
 }
 
-TPdfWriter::~TPdfWriter() { RemoveScratch(); }
+TPdfWriter::~TPdfWriter() { Abort(); }
 
 void TPdfWriter::SetPixelsPerInch(int x, int y)
 {
@@ -86,7 +88,20 @@ QString TPdfWriter::ScratchPath(int picture) const
 
 void TPdfWriter::RemoveScratch()
 {
+    // No picture may still be writing into the folder when it goes.
+    for (auto& pending : FPending)
+        pending.second.wait();
+    FPending.clear();
     FScratch.reset(); // QTemporaryDir removes the folder with everything in it
+}
+
+void TPdfWriter::CollectPictures(std::size_t keep)
+{
+    while (FPending.size() > keep) {
+        auto [picture, size] = std::move(FPending.front());
+        FPending.pop_front();
+        FPictureSizes[std::size_t(picture - 1)] = size.get(); // rethrows the job's failure
+    }
 }
 
 void TPdfWriter::RequireOpen(const char* operation) const
@@ -269,29 +284,33 @@ void TPdfWriter::DrawBitmap(int x, int y, const TBitmap& picture)
             }
         }
     }
-    const QByteArray data = FCompress ? Deflate(pixels.constData(), pixels.size()) : pixels;
-    pixels = QByteArray();
+    FPictureSizes.push_back(-1);
 
-    QByteArray object;
-    object += Line("<< /Type /XObject");
-    object += Line("/Subtype /Image");
-    object += Line("/Width " + Number(width));
-    object += Line("/Height " + Number(height));
-    object += Line("/ColorSpace /DeviceRGB");
-    object += Line("/BitsPerComponent 8");
-    object += Line("/Length " + Number(data.size()));
-    object += Line("/Name " + name);
-    if (FCompress)
-        object += Line("/Filter [/FlateDecode]");
-    object += Line(">>");
-    object += Line("stream");
-    object += data;
-
-    const QString path = ScratchPath(number);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(object) != object.size() || !file.flush())
-        throw EFCreateError(path);
-    FPictureSizes.push_back(object.size());
+    // Deflating a page picture costs far more than laying the page out: it runs beside the next pages.
+    auto job = [compress = FCompress, pixels = std::move(pixels), width, height, name, path = ScratchPath(number)]() {
+        const QByteArray data = compress ? Deflate(pixels.constData(), pixels.size()) : pixels;
+        QByteArray object;
+        object.reserve(data.size() + 256);
+        object += Line("<< /Type /XObject");
+        object += Line("/Subtype /Image");
+        object += Line("/Width " + Number(width));
+        object += Line("/Height " + Number(height));
+        object += Line("/ColorSpace /DeviceRGB");
+        object += Line("/BitsPerComponent 8");
+        object += Line("/Length " + Number(data.size()));
+        object += Line("/Name " + name);
+        if (compress)
+            object += Line("/Filter [/FlateDecode]");
+        object += Line(">>");
+        object += Line("stream");
+        object += data;
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(object) != object.size() || !file.flush())
+            throw EFCreateError(path);
+        return qint64(object.size());
+    };
+    CollectPictures(MaxPictureJobs - 1);
+    FPending.emplace_back(number, std::async(std::launch::async, std::move(job)));
 }
 
 void TPdfWriter::NewPage()
@@ -305,6 +324,7 @@ void TPdfWriter::NewPage()
 void TPdfWriter::Abort()
 {
     FOpen = false;
+    FPictureSizes.clear();
     FOutput.clear();
     FObject.clear();
     FContent.clear();
@@ -321,6 +341,7 @@ void TPdfWriter::EndDoc()
     } closer { *this };
 
     FinishContent();
+    CollectPictures(0);
     const int pages = FPageNumber;
     const int pictures = FPictureCount;
 

@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <deque>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -80,6 +82,8 @@ private:
     void FinishContent();
     QString ScratchPath(int picture) const;
     void RemoveScratch();
+    /// Takes the sizes of finished pictures until at most `keep` are still being deflated.
+    void CollectPictures(std::size_t keep);
 
     QString FFileName;
     QString FTitle;
@@ -104,6 +108,9 @@ private:
     std::vector<int> FContentObjects;
     int FPictureCount = 0;
     std::vector<qint64> FPictureSizes; // bytes of each scratch file
+    // Pictures being deflated and saved on other threads: each is deflated on its own, so the file's
+    // bytes do not depend on how many run at once.
+    std::deque<std::pair<int, std::future<qint64>>> FPending;
     qsizetype FHeaderSize = 0;
     QByteArray FOutput; // the file up to the pictures while the document is open
     QByteArray FObject;
