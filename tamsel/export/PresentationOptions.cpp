@@ -120,36 +120,36 @@ void TfrmPresentation::CreateControls()
     SkPanel1->SetDragsWindow(true);
 
     SkPanel3 = new TSkinGroupPanel(QStringLiteral("Taille de Page Presentation"), this);
-    SkPanel3->setGeometry(8, 36, 404, 208);
+    SkPanel3->setGeometry(8, 36, 380, 208);
     SkPanel3->setMouseTracking(true);
     SkPanel3->OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int, int) { SkPanel3MouseMove(); };
 
-    Panel1 = ChoicePanel(QStringLiteral("Page Entière"), QRect(16, 36, 96, 156), SkPanel3);
-    Panel2 = ChoicePanel(QStringLiteral("Demi-Page"), QRect(128, 36, 96, 74), SkPanel3);
-    Panel3 = ChoicePanel(QStringLiteral("Demi-Page"), QRect(128, 118, 96, 74), SkPanel3);
-    Panel4 = ChoicePanel(QStringLiteral("Taille Ecran 4:3"), QRect(240, 36, 150, 112), SkPanel3);
+    Panel1 = ChoicePanel(QStringLiteral("Page Entière"), QRect(12, 36, 92, 156), SkPanel3);
+    Panel2 = ChoicePanel(QStringLiteral("Demi-Page"), QRect(116, 36, 92, 74), SkPanel3);
+    Panel3 = ChoicePanel(QStringLiteral("Demi-Page"), QRect(116, 118, 92, 74), SkPanel3);
+    Panel4 = ChoicePanel(QStringLiteral("Taille Ecran 4:3"), QRect(220, 36, 148, 112), SkPanel3);
     Panel4->SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label3 = new QLabel(Panel4);
-    Label3->setGeometry(0, 60, 150, 24);
+    Label3->setGeometry(0, 60, 148, 24);
     Label3->setAlignment(Qt::AlignCenter);
     Label3->setCursor(Qt::PointingHandCursor);
     Label3->installEventFilter(this);
 
     Bevel1 = HoverFrame(Panel1->geometry(), SkPanel3);
-    Bevel2 = HoverFrame(QRect(128, 36, 96, 156), SkPanel3);
+    Bevel2 = HoverFrame(QRect(116, 36, 92, 156), SkPanel3);
     Bevel3 = HoverFrame(Panel4->geometry(), SkPanel3);
 
     uxToolButton1 = new QToolButton(SkPanel3);
     uxToolButton1->setArrowType(Qt::LeftArrow);
     uxToolButton1->setToolTip(QStringLiteral("Plus Petit"));
-    uxToolButton1->setGeometry(270, 156, 36, 36);
+    uxToolButton1->setGeometry(250, 156, 36, 36);
     uxToolButton2 = new QToolButton(SkPanel3);
     uxToolButton2->setArrowType(Qt::RightArrow);
     uxToolButton2->setToolTip(QStringLiteral("Plus Grand"));
-    uxToolButton2->setGeometry(324, 156, 36, 36);
+    uxToolButton2->setGeometry(302, 156, 36, 36);
 
     SkPanel4 = new TSkinGroupPanel(QStringLiteral("Fixer Durée Affichage par Page"), this);
-    SkPanel4->setGeometry(420, 36, 206, 84);
+    SkPanel4->setGeometry(396, 36, 230, 84);
     RtSpinEdit1 = new TRtSpinEdit(SkPanel4);
     RtSpinEdit1->setGeometry(16, 40, 64, 26);
     RtSpinEdit1->SetMinValue(5);
@@ -158,9 +158,9 @@ void TfrmPresentation::CreateControls()
     Label2->setGeometry(90, 40, 100, 26);
 
     chkFrame = new TSkinCheckBox(QStringLiteral("Ajout Cadre à Chaque Page."), this);
-    chkFrame->setGeometry(420, 128, 206, 24);
+    chkFrame->setGeometry(396, 128, 230, 24);
     Label5 = new QLabel(QStringLiteral("Couleur de Cadre:"), this);
-    Label5->setGeometry(420, 160, 110, 24);
+    Label5->setGeometry(396, 160, 130, 24);
     Panel5 = new TSkinPanel(QString(), TSkinPanelKind::pkFlat, this);
     Panel5->setGeometry(534, 160, 48, 24);
     SkButton3 = new TSkinButton(QStringLiteral("..."), this);
