@@ -29,8 +29,6 @@ private slots:
     void accentedTextIsCountedInCharacters();
     void failedExportKeepsTheOldFileAndCleansUp();
     void presentationTakesTheChosenOptions();
-    void onePagePresentationDoesNotLoop();
-    void frameIsDrawnInItsColour();
     void arrowsChangeTheScreenSizeOnly();
     void progressIsTruncated();
 
@@ -254,40 +252,6 @@ void TestExports::presentationTakesTheChosenOptions()
     // The window keeps its choices for the next export.
     QCOMPARE(main.Window->PresentationForm().Options().Page, TPresentationPage::ppHalfPage);
     QCOMPARE(main.Window->PresentationForm().Options().Seconds, 60);
-}
-
-void TestExports::onePagePresentationDoesNotLoop()
-{
-    TMainFixture main;
-    main.Type(QStringLiteral("Une page"));
-    TPresentationOptions options;
-    options.Seconds = 5;
-    const QString path = main.Path(QStringLiteral("one.ovp"));
-    ExportPagesToPresentation(main.Editor().Control(), path, options);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QVERIFY(!bytes.contains("NETSCAPE2.0"));
-    QCOMPARE(bytes.count(QByteArray("\x21\xF9\x04\x00\xF4\x01\x00\x00", 8)), 1);
-    QCOMPARE(bytes.count(QByteArray("\x2C\x00\x00\x00\x00", 5)), 1);
-}
-
-void TestExports::frameIsDrawnInItsColour()
-{
-    TMainFixture main;
-    main.Type(QStringLiteral("Cadre"));
-    TPresentationOptions options;
-    options.Page = TPresentationPage::ppScreen;
-    options.Screen = TScreenSize::ss1000x750;
-    options.Frame = true;
-    options.FrameColor = RGB(0, 200, 0);
-    const QString path = main.Path(QStringLiteral("frame.ovp"));
-    ExportPagesToPresentation(main.Editor().Control(), path, options);
-    const QImage frame(path);
-    QCOMPARE(frame.size(), QSize(1000, 750));
-    QCOMPARE(frame.pixel(500, 1), qRgb(0, 200, 0));
-    QCOMPARE(frame.pixel(1, 375), qRgb(0, 200, 0));
-    QCOMPARE(frame.pixel(500, 400), qRgb(255, 255, 255));
 }
 
 void TestExports::arrowsChangeTheScreenSizeOnly()

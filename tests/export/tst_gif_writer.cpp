@@ -15,7 +15,6 @@ private slots:
     void equalCountsGoToTheColourSeenFirstFromTheBottom();
     void masksCoarsenBlueThenRedThenGreen();
     void coloursOutOfThePaletteTakeTheNearest();
-    void fewColoursSurviveExactly();
     void noisyFramesOverflowTheTableAndStillDecode();
     void textPagesDecodePixelForPixel();
     void oneFrameHasNoLoopingBlock();
@@ -166,15 +165,6 @@ void TestGifWriter::coloursOutOfThePaletteTakeTheNearest()
     QCOMPARE(frame.ColorCount, 256);
     QCOMPARE(PaletteColor(frame, 768, 0), qRgb(100, 100, 100));
     QCOMPARE(PaletteColor(frame, 10, 0), qRgb(3, 3, 3));
-}
-
-void TestGifWriter::fewColoursSurviveExactly()
-{
-    TBitmap page(31, 17, 32);
-    for (int y = 0; y < 17; ++y)
-        for (int x = 0; x < 31; ++x)
-            SetPixel(page, x, y, qRgb(x % 8 * 32, y % 4 * 80, x * y % 3 * 100));
-    CompareDecoded(Encode({ &page }), { &page });
 }
 
 void TestGifWriter::noisyFramesOverflowTheTableAndStillDecode()

@@ -22,7 +22,6 @@ private slots:
     void lengthObjectsGiveTheStreamBytes_data();
     void lengthObjectsGiveTheStreamBytes();
     void emptyPageHoldsTheDeflateOfNothing();
-    void uncompressedFileHasNoFilter();
     void placementLineOfAnA4Page();
     void pictureRowsAreRedGreenBlue();
     void infoStringsAreEscaped();
@@ -149,6 +148,7 @@ void TestPdfWriter::everyXrefEntryPointsAtItsObject()
     QCOMPARE(file.mid(xref + 6, file.indexOf("\r\n", xref + 6) - xref - 6), "0 " + QByteArray::number(objects + 1));
     QVERIFY(file.contains("0000000000 65535 f\r\n"));
     QVERIFY(file.endsWith("startxref\r\n" + QByteArray::number(xref) + "\r\n%%EOF\r\n"));
+    QCOMPARE(file.contains("/Filter [/FlateDecode]\r\n"), compress);
 }
 
 void TestPdfWriter::lengthObjectsGiveTheStreamBytes_data()
@@ -201,14 +201,6 @@ void TestPdfWriter::emptyPageHoldsTheDeflateOfNothing()
     QVERIFY(ObjectBody(file, 2).endsWith("stream\r\n" + nothing + "endstream\r\n"));
     QVERIFY(ObjectBody(file, 3).endsWith("\r\n8\r\n"));
     QVERIFY(file.contains("/XObject << \r\n>>\r\n"));
-}
-
-void TestPdfWriter::uncompressedFileHasNoFilter()
-{
-    QTemporaryDir folder;
-    const QByteArray file = Write(folder.filePath(QStringLiteral("r.pdf")), 2, 1, false);
-    QVERIFY(!file.contains("/Filter"));
-    QVERIFY(ObjectBody(file, 2).contains("<< /Length 3 0 R\r\n >>\r\nstream\r\nq\r\n"));
 }
 
 void TestPdfWriter::placementLineOfAnA4Page()
