@@ -89,7 +89,8 @@ TPresentationOptions PresentationOptionsFrom(const QStringList& arguments, const
     return options;
 }
 
-int Convert(IShell& shell, IClock& clock, const QString& source, const QString& target, const QStringList& options)
+int Convert(IDialogs& dialogs, IShell& shell, IClock& clock, const QString& source, const QString& target,
+    const QStringList& options)
 {
     try {
         const TPresentationOptions presentation = PresentationOptionsFrom(options, target);
@@ -99,7 +100,6 @@ int Convert(IShell& shell, IClock& clock, const QString& source, const QString& 
             throw EFOpenError(source);
         // A hidden main window with no settings file: converting changes nothing of the user's, and
         // its dialogs answer without waiting for anyone.
-        TBatchDialogs dialogs;
         TFrmMain window(dialogs, shell, clock, QString());
         window.OpenDocumentFrom(QFileInfo(source).absoluteFilePath());
         window.PresentationForm().SetOptions(presentation);
@@ -124,7 +124,10 @@ int main(int argc, char* argv[])
     const bool converting = argc >= 2 && std::strcmp(argv[1], "--convert") == 0;
     if (converting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    TQtDialogs dialogs;
+    // A headless run shows nothing, not even an error of an event handler: that would wait forever.
+    TQtDialogs interactive;
+    TBatchDialogs batch;
+    TQtDialogs& dialogs = converting ? batch : interactive;
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName(QStringLiteral("Tamsel Express"));
     TShell shell;
@@ -139,7 +142,7 @@ int main(int argc, char* argv[])
         QStringList options;
         for (int i = 4; i < argc; ++i)
             options << QString::fromLocal8Bit(argv[i]);
-        return Convert(shell, clock, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), options);
+        return Convert(batch, shell, clock, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), options);
     }
 
     const QString folder = shell.SettingsFolder(ProgramName);
