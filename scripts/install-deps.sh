@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
     zlib1g-dev libjpeg62-turbo-dev libuemf-dev libbenchmark-dev
     fonts-liberation fonts-urw-base35 fontconfig
-    poppler-utils qpdf xauth
+    poppler-utils qpdf imagemagick xauth
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libfuzzer-14-dev)

@@ -10,6 +10,8 @@
 #include "Hints.h"
 #include "History.h"
 #include "MenuStyle.h"
+#include "PageExport.h"
+#include "PresentationOptions.h"
 #include "RtSpinEdit.h"
 #include "Shell.h"
 #include "SkinButton.h"
@@ -864,14 +866,61 @@ void TFrmMain::BtnCharClick() { NotAvailable(QStringLiteral("The character map")
 void TFrmMain::InsertTable1Click() { NotAvailable(QStringLiteral("The table builder")); }
 void TFrmMain::InsertFromEquationBuilder1Click() { NotAvailable(QStringLiteral("The equation builder")); }
 
+TfrmExport& TFrmMain::ExportForm()
+{
+    if (!FExportForm)
+        FExportForm = std::make_unique<TfrmExport>(this);
+    return *FExportForm;
+}
+
+TfrmPresentation& TFrmMain::PresentationForm()
+{
+    if (!FPresentationForm)
+        FPresentationForm = std::make_unique<TfrmPresentation>(FDialogs, this);
+    return *FPresentationForm;
+}
+
+namespace {
+
+// The status window closes however the export ends.
+class TStatusShown {
+public:
+    explicit TStatusShown(TfrmExport& status)
+        : FStatus(status)
+    {
+        FStatus.ShowStatus();
+    }
+    ~TStatusShown() { FStatus.close(); }
+    TStatusShown(const TStatusShown&) = delete;
+    TStatusShown& operator=(const TStatusShown&) = delete;
+
+private:
+    TfrmExport& FStatus;
+};
+
+} // namespace
+
 void TFrmMain::ExportToPdf(const QString& path)
 {
-    throw Exception(QStringLiteral("Cannot write %1: PDF export is not available in this version").arg(path));
+    {
+        TWaitCursor busy;
+        TStatusShown shown(ExportForm());
+        ExportPagesToPdf(Editor->Control(), path, [this](const QString& progress) { FExportForm->SetProgress(progress); });
+    }
+    FDialogs.ShowInformation(QStringLiteral("Document succesfully exported to PDF format."));
 }
 
 void TFrmMain::ExportToPresentation(const QString& path)
 {
-    throw Exception(QStringLiteral("Cannot write %1: presentation export is not available in this version").arg(path));
+    {
+        TWaitCursor busy;
+        FDialogs.ShowModal(PresentationForm()); // offers no cancel: the export goes on however it closes
+        const TPresentationOptions options = FPresentationForm->Options();
+        TStatusShown shown(ExportForm());
+        ExportPagesToPresentation(Editor->Control(), path, options,
+            [this](const QString& progress) { FExportForm->SetProgress(progress); });
+    }
+    FDialogs.ShowInformation(QStringLiteral("Document Succesfully Exported to Orvane Presentation File Format."));
 }
 
 void TFrmMain::BtnCloseClick() { close(); }

@@ -21,6 +21,8 @@ class QLabel;
 class QMenu;
 class QThread;
 class THistoryForm;
+class TfrmExport;
+class TfrmPresentation;
 class TColorComboBox;
 class TFontComboBox;
 class TRtSpinEdit;
@@ -55,6 +57,10 @@ public:
     THistoryForm* HistoryForm() const { return FHistoryForm; }
     /// A window that is never shown (the command line) skips the work only a person would see.
     void SetHeadless(bool headless) { FHeadless = headless; }
+    /// The export status window and the presentation options window, made on first use and kept, so
+    /// the options last as long as the program.
+    TfrmExport& ExportForm();
+    TfrmPresentation& PresentationForm();
     /// The arguments the program was started with, without the program name.
     void SetArguments(const QStringList& arguments) { FArguments = arguments; }
 
@@ -329,6 +335,8 @@ private:
     IClock& FClock;
     QString FSettingsFolder;
     THistoryForm* FHistoryForm = nullptr;
+    std::unique_ptr<TfrmExport> FExportForm;
+    std::unique_ptr<TfrmPresentation> FPresentationForm;
     QStringList FArguments;
 
     QString FCurrentFile;

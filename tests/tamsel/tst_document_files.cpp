@@ -157,6 +157,10 @@ void TestDocumentFiles::exportsNeverBecomeTheCurrentDocument()
     RunCommand(F->Dialogs, [&] { F->Window->BtnSaveClick(); });
     QCOMPARE(F->Dialogs.FileDialogs().size(), 2);
     QCOMPARE(F->Window->CurrentFile(), QStringLiteral("Untitled Document"));
+    QVERIFY(F->Editor().Modified());
+    QVERIFY(QFile::exists(F->Path(QStringLiteral("rapport.pdf"))));
+    QVERIFY(QFile::exists(F->Path(QStringLiteral("rapport.ovp"))));
+    QCOMPARE(F->Dialogs.Errors().size(), 0);
 }
 
 void TestDocumentFiles::unknownSaveExtensionIsRefused()

@@ -1,0 +1,7 @@
+// BatchDialogs.cpp: dialogs that answer without showing anything.
+#include "BatchDialogs.h"
+
+TModalResult TBatchDialogs::MessageDlg(const QString&, const QString&, TMsgDlgType, TMsgDlgButtons buttons)
+{
+    return CancelAnswer(buttons);
+}
