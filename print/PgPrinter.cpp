@@ -117,8 +117,8 @@ void TPgPrinter::SetDevice(TPrinterDevice* device)
         throw EPrinter(QStringLiteral("Printing in progress"));
     FDevice = device;
     FInfo.NoPrinterContext = false;
-    FInfo.Loaded = false;
     FFallback.reset();
+    Measure();
 }
 
 bool TPgPrinter::HasPrinter() const { return FDevice && FDevice->Printers().Count() > 0; }
@@ -523,10 +523,10 @@ void TPgPageList::PrintPages(const std::vector<int>& numbers)
             const QRegion clip = canvas.PathToRegion();
             canvas.SelectClipRgn(clip);
             DrawPage(page, canvas, xPpi, false, yPpi, true);
-            if (i + 1 < total)
-                printer.NewPage();
             if (Events.PrintProgress)
                 Events.PrintProgress(i + 1, total);
+            if (i + 1 < total)
+                printer.NewPage();
         }
     } catch (...) {
         printer.AbortDoc();

@@ -47,6 +47,10 @@ TFormatLayout::TFormatLayout(const QTextDocument& source, const TFormatKey& key,
     FDocument->setUndoRedoEnabled(false);
     FDocument->setDefaultFont(source.defaultFont());
     FDocument->setDocumentMargin(0);
+    // Pages wrap at the rectangle whatever the control's view does (a copy without word wrap).
+    QTextOption option = FDocument->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    FDocument->setDefaultTextOption(option);
 
     QTextCursor cursor(FDocument.get());
     cursor.beginEditBlock();
@@ -142,8 +146,16 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
         if (layout->lineCount() == 0)
             continue;
         const QPointF origin = layout->position();
-        // Only the lines inside the band: a paragraph spanning many pages costs one page of lines.
-        layout->draw(&painter, QPointF(), {}, QRectF(-width, slice.top, 3 * width, slice.height));
+        // Only the slice's own lines: a paragraph spanning many pages costs one page of lines, and
+        // no line of a neighbouring page is written (hidden by the clip, but still in a PDF's text).
+        for (int i = LineAt(*layout, std::max(0, slice.start - block.position())); i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int lineStart = block.position() + line.textStart();
+            if (lineStart >= slice.next)
+                break;
+            if (lineStart >= slice.start)
+                line.draw(&painter, origin);
+        }
         const QTextLine first = layout->lineAt(0);
         if (block.textList() && block.position() >= slice.start) {
             // The marker sits in the paragraph's offset, right-aligned before its text.

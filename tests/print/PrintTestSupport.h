@@ -84,3 +84,16 @@ inline QString WithoutSpaces(QString text)
     text.remove(QRegularExpression(QStringLiteral("\\s+")));
     return text;
 }
+
+/// Empty when equal, else both texts around the first place they differ.
+inline QString Difference(const QString& actual, const QString& expected)
+{
+    qsizetype i = 0;
+    while (i < actual.size() && i < expected.size() && actual[i] == expected[i])
+        ++i;
+    if (i == actual.size() && i == expected.size())
+        return QString();
+    return QStringLiteral("at %1: printed \"%2\", document \"%3\"")
+        .arg(i)
+        .arg(actual.mid(std::max<qsizetype>(0, i - 30), 80), expected.mid(std::max<qsizetype>(0, i - 30), 80));
+}
