@@ -526,7 +526,7 @@ namespace {
 QString SeparatorOf(const QString& format, QChar fallback)
 {
     for (const QChar c : format)
-        if (!c.isLetter() && c != u'\'')
+        if (c.isPunct())
             return QString(c);
     return QString(fallback);
 }
@@ -543,17 +543,12 @@ QString ExpandTokens(const QString& text, int pageNo, int pageCount, const QDate
     QString result = text;
     const QDate date = now.date();
     const QTime time = now.time();
+    const auto twoDigits = [](int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); };
+    // Joined piece by piece: a separator next to a digit must not read as a placeholder.
     result.replace(QStringLiteral("{DATE}"),
-        QStringLiteral("%1%4%2%4%3")
-            .arg(date.day(), 2, 10, QLatin1Char('0'))
-            .arg(date.month(), 2, 10, QLatin1Char('0'))
-            .arg(date.year(), 4, 10, QLatin1Char('0'))
-            .arg(dateSeparator));
-    result.replace(QStringLiteral("{TIME}"),
-        QStringLiteral("%1%3%2")
-            .arg(time.hour(), 2, 10, QLatin1Char('0'))
-            .arg(time.minute(), 2, 10, QLatin1Char('0'))
-            .arg(timeSeparator));
+        twoDigits(date.day()) + dateSeparator + twoDigits(date.month()) + dateSeparator
+            + QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')));
+    result.replace(QStringLiteral("{TIME}"), twoDigits(time.hour()) + timeSeparator + twoDigits(time.minute()));
     result.replace(QStringLiteral("{PAGE}"), QString::number(pageNo));
     result.replace(QStringLiteral("{NUMPAGES}"), QString::number(pageCount));
     return result;
