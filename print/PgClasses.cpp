@@ -741,9 +741,13 @@ TRichEditControl* TPgCustomMemoList::AddMemo(TRichEditControl& source)
         }
     }
     std::unique_ptr<TMemo> memo = Create();
+    // The copy's limit never cuts the source short: pages would silently miss its end.
+    memo->Control->SetTextLimit(std::max<LONG>(memo->Control->TextLimit(), source.TextLength() + 1));
     const QByteArray rtf = source.SaveBytes(SF_RTF);
     // Streamed in, not typed in: replacing the selection with the string would show the markup.
     if (!rtf.isEmpty() && !memo->Control->LoadBytes(SF_RTF | SFF_SELECTION, rtf))
+        throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
+    if (memo->Control->TextLength() < source.TextLength())
         throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
     FMemos.push_back(std::move(memo));
     FReferences.push_back(1);
@@ -753,6 +757,7 @@ TRichEditControl* TPgCustomMemoList::AddMemo(TRichEditControl& source)
 TRichEditControl* TPgCustomMemoList::NewControl()
 {
     FLoose.push_back(Create());
+    FLoose.back()->Control->SetTextLimit(0x7FFFFFFF); // holds whatever a stream brings
     return FLoose.back()->Control;
 }
 

@@ -202,6 +202,27 @@ private slots:
         QVERIFY(editor.parent() == nullptr); // the user's editor is never reparented
     }
 
+    // This was a silently shortened document: the copy's length limit cut the text.
+    void suppliedCopyHoldsTheWholeText()
+    {
+        TPgPreview preview;
+        int supplied = 0;
+        preview.OnNeedRichEdit = [&](QObject*, TRtCustomRichEdit*& richEdit) {
+            auto* editor = new TRtRichEdit;
+            editor->Control().SetTextLimit(100);
+            richEdit = editor;
+            ++supplied;
+        };
+        TPgRtfPreview paginator;
+        paginator.SetPreview(&preview);
+        TRichEditControl editor;
+        FillControl(editor, NumberedText(60));
+        preview.Clear();
+        paginator.LoadFromRichEdit(editor);
+        QCOMPARE(supplied, 1);
+        CheckSlicesCoverText(preview, editor.TextLength());
+    }
+
     void streamsRoundTripAndReportFailures()
     {
         TRichEditControl source;
