@@ -2,6 +2,7 @@
 #include "PgClasses.h"
 
 #include "DeviceContext.h"
+#include "EnhMetafile.h"
 #include "Errors.h"
 #include "PgPrinter.h"
 #include "PgRtfPreview.h"
@@ -902,7 +903,10 @@ void TPgRectangleShape::Draw(TDeviceContext& canvas, int xPpi, int yPpi) const
 TPgPageRtfInfo::TPgPageRtfInfo(TPgPage& page)
     : FPage(page)
 {
-    Rect.OnChange = [this] { FPage.Changed(); };
+    Rect.OnChange = [this] {
+        Forget();
+        FPage.Changed();
+    };
 }
 
 TPgPageRtfInfo::~TPgPageRtfInfo() { SetRichEdit(nullptr); }
@@ -913,6 +917,7 @@ void TPgPageRtfInfo::SetRange(int start, int end)
         return;
     FCharStart = start;
     FCharEnd = end;
+    Forget();
     FPage.Changed();
 }
 
@@ -926,6 +931,7 @@ void TPgPageRtfInfo::SetRichEdit(TRichEditControl* memo)
     if (FRichEdit)
         memos.Release(FRichEdit);
     FRichEdit = memo;
+    Forget();
 }
 
 TPgPage::TPgPage(TPgPageList& owner)

@@ -15,6 +15,7 @@
 class QDateTime;
 class QIODevice;
 class TDeviceContext;
+class TEnhMetafile;
 class TRichEditControl;
 class TPgPageList;
 class TPgPrinter;
@@ -493,8 +494,17 @@ public:
     void SetRichEdit(TRichEditControl* memo);
     bool WrapLines = true;
 
+    /// The slice recorded for the screen, kept while the slice, the page and the printer stay.
+    struct TPictureCache {
+        std::shared_ptr<const TEnhMetafile> Picture;
+        QString Key;
+    };
+    TPictureCache& ScreenPicture() const { return FPicture; }
+
 private:
+    void Forget() { FPicture = TPictureCache(); }
     TPgPage& FPage;
+    mutable TPictureCache FPicture;
     int FCharStart = 0;
     int FCharEnd = 0;
     TRichEditControl* FRichEdit = nullptr;

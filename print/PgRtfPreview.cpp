@@ -10,6 +10,7 @@
 #include "WaitCursor.h"
 
 #include <QPainter>
+#include <QTextDocument>
 
 namespace {
 
@@ -201,19 +202,34 @@ void RenderRtfSlice(const TPgPage& page, TDeviceContext& canvas, int xPpi, bool 
     const int dpiX = target.GetDeviceCaps(LOGPIXELSX);
     const int dpiY = target.GetDeviceCaps(LOGPIXELSY);
     const QSize sheet(PgRound(page.Width * dpiX), PgRound(page.Height * dpiY));
-    TEnhMetafileRecorder recorder(target, TEnhMetafileRecorder::FrameFromPixels(target, sheet));
-    TEnhMetafile picture;
-    {
-        TDeviceContext recording(&recorder);
-        range.hdc = &recording;
-        memo->FormatRange(range, true);
-        recording.EndPaint();
-        picture = recorder.Finish();
+    // Recorded once per slice and printer; a repaint only plays it.
+    TPgPageRtfInfo::TPictureCache& cache = page.RtfInfo.ScreenPicture();
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                            .arg(dpiX)
+                            .arg(dpiY)
+                            .arg(sheet.width())
+                            .arg(sheet.height())
+                            .arg(range.rc.right)
+                            .arg(range.rc.bottom)
+                            .arg(quintptr(memo))
+                            .arg(memo->document()->revision());
+    if (!cache.Picture || cache.Key != key) {
+        TEnhMetafileRecorder recorder(target, TEnhMetafileRecorder::FrameFromPixels(target, sheet));
+        auto picture = std::make_shared<TEnhMetafile>();
+        {
+            TDeviceContext recording(&recorder);
+            range.hdc = &recording;
+            memo->FormatRange(range, true);
+            recording.EndPaint();
+            *picture = recorder.Finish();
+        }
+        cache.Picture = std::move(picture);
+        cache.Key = key;
     }
-    if (picture.IsEmpty())
+    if (cache.Picture->IsEmpty())
         return;
     QPainter* painter = canvas.Painter();
     if (!painter)
         return;
-    picture.Play(*painter, QRectF(0, 0, page.Width * xPpi, page.Height * yPpi));
+    cache.Picture->Play(*painter, QRectF(0, 0, page.Width * xPpi, page.Height * yPpi));
 }
