@@ -2,15 +2,47 @@
 #include "PgPrinter.h"
 
 #include "DeviceContext.h"
+#include "Dialogs.h"
 #include "Errors.h"
 #include "PrinterDevice.h"
 
+#include <algorithm>
 #include <cmath>
 
 TPrinterDevice& ProgramPrinter()
 {
     static TPrinterDevice printer;
     return printer;
+}
+
+TPrintDialogData PrintDialogDataFor(const TPrinterDevice& printer)
+{
+    TPrintDialogData data;
+    data.PrinterName = printer.Printer().Device;
+    data.Copies = printer.DevMode().dmCopies;
+    data.Collate = printer.DevMode().dmCollate == DMCOLLATE_TRUE;
+    data.PrintToFile = printer.Printer().IsPdf;
+    data.OutputFileName = printer.OutputFileName();
+    return data;
+}
+
+void ApplyPrintDialog(TPrinterDevice& printer, const TPrintDialogData& data)
+{
+    int index
+        = data.PrinterName.isEmpty() ? printer.Printers().DefaultIndex() : printer.Printers().IndexOf(data.PrinterName);
+    if (data.PrintToFile)
+        index = printer.Printers().PdfIndex();
+    if (index < 0)
+        throw EPrinter(QStringLiteral("There is no printer named %1").arg(data.PrinterName));
+    DEVMODE mode;
+    mode.dmFields = DM_COPIES | DM_COLLATE;
+    mode.dmCopies = SHORT(std::clamp(data.Copies, 1, int(MaxCopies)));
+    mode.dmCollate = data.Collate ? DMCOLLATE_TRUE : DMCOLLATE_FALSE;
+    printer.SetPrinterIndex(index);
+    if (!printer.SetDevMode(mode))
+        throw EPrinter(QStringLiteral("The printer %1 does not accept these settings").arg(printer.Printer().Device));
+    if (data.PrintToFile && !data.OutputFileName.isEmpty())
+        printer.SetOutputFileName(data.OutputFileName);
 }
 
 namespace {

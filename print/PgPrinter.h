@@ -12,6 +12,7 @@
 #include <memory>
 
 class TPrinterDevice;
+struct TPrintDialogData;
 
 enum class TPgDuplex : int { pgSimplex = 0, pgHorzDuplex = 1, pgVertDuplex = 2 };
 enum class TPgPrintColor : int { pgColor = 0, pgMonochrome = 1 };
@@ -21,6 +22,11 @@ enum class TPgPrintQuality : int { pgDraft = 0, pgLow = 1, pgMedium = 2, pgHigh 
 /// The one printer of the program: the engine, the editor's PrintDocument and the print dialog
 /// all use it, so a printer chosen in one place is the printer everywhere.
 TPrinterDevice& ProgramPrinter();
+/// The print dialog's fields for the printer's current selection and settings.
+TPrintDialogData PrintDialogDataFor(const TPrinterDevice& printer);
+/// Takes the print dialog's answer into the printer: its selection, copies, collation and, for
+/// printing to a file, the PDF printer with that file. Throws EPrinter for a printer not listed.
+void ApplyPrintDialog(TPrinterDevice& printer, const TPrintDialogData& data);
 
 /// Metrics of the current printer, measured in portrait, in device pixels.
 class TPgPrinterInfo {

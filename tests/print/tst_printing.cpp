@@ -1,5 +1,6 @@
 // Print jobs through the "PDF File" printer: pages and text as paginated, pages to a sheet,
 // ranges, device-mode settings, and errors that leave the printer usable.
+#include "Dialogs.h"
 #include "Errors.h"
 #include "PgPreview.h"
 #include "PgRtfPreview.h"
@@ -279,6 +280,23 @@ private slots:
         QCOMPARE(second.PgPrinter().Device(), &ProgramPrinter());
         first.PgPrinter().SetPrintQuality(TPgPrintQuality::pgHigh);
         QCOMPARE(second.PgPrinter().PrintQuality(), TPgPrintQuality::pgHigh);
+    }
+
+    void printDialogChoosesTheProgramsPrinter()
+    {
+        TPgPreview preview;
+        TPrintDialogData data = PrintDialogDataFor(ProgramPrinter());
+        QCOMPARE(data.PrinterName, TPrinters::PdfPrinterName);
+        data.Copies = 2;
+        data.PrintToFile = true;
+        data.OutputFileName = FFolder.filePath(QStringLiteral("chosen.pdf"));
+        ApplyPrintDialog(ProgramPrinter(), data);
+        QCOMPARE(preview.PgPrinter().PrintCopies(), 2); // the engine sees the dialog's choice
+        QCOMPARE(ProgramPrinter().OutputFileName(), data.OutputFileName);
+        data.PrintToFile = false;
+        data.PrinterName = QStringLiteral("No Such Printer");
+        QVERIFY_THROWS_EXCEPTION(EPrinter, ApplyPrintDialog(ProgramPrinter(), data));
+        QCOMPARE(preview.PgPrinter().PrintCopies(), 2); // a refused answer changes nothing
     }
 
 private:
