@@ -445,34 +445,65 @@ void TPgPreview::EndDragScroll()
 
 bool TPgPreview::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == FImage) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            setFocus();
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (OnPageMouseDown) {
-                const QRect page = FImage->PageRect();
-                const double scale = 96.0 * Zoom() / 100;
-                const TPgValue x((mouse->position().x() - page.left()) / scale);
-                const TPgValue y((mouse->position().y() - page.top()) / scale);
-                OnPageMouseDown(this, mouse->button(), x, y);
-            }
-            break;
+    if (watched != FImage)
+        return QScrollArea::eventFilter(watched, event);
+    const auto button = [](Qt::MouseButton pressed) {
+        return pressed == Qt::RightButton ? TMouseButton::mbRight
+            : pressed == Qt::MiddleButton ? TMouseButton::mbMiddle
+                                          : TMouseButton::mbLeft;
+    };
+    // Page coordinates: inches from the page's top-left corner at the zoom.
+    const auto onPage = [this](const QPointF& position, const TPgPageMouseEvent& handler, Qt::MouseButton pressed) {
+        if (!handler)
+            return;
+        const QRect page = FImage->PageRect();
+        const double scale = 96.0 * Zoom() / 100;
+        handler(this, pressed, TPgValue((position.x() - page.left()) / scale),
+            TPgValue((position.y() - page.top()) / scale));
+    };
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        setFocus();
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (OnMouseDown)
+            OnMouseDown(this, button(mouse->button()), mouse->modifiers(), int(mouse->position().x()),
+                int(mouse->position().y()));
+        onPage(mouse->position(), OnPageMouseDown, mouse->button());
+        break;
+    }
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (FDragging) {
+            const QPoint now = mapFromGlobal(mouse->globalPosition().toPoint());
+            horizontalScrollBar()->setValue(FDragScrollX + FDragStart.x() - now.x());
+            verticalScrollBar()->setValue(FDragScrollY + FDragStart.y() - now.y());
         }
-        case QEvent::MouseMove:
-            if (FDragging) {
-                const QPoint now = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-                horizontalScrollBar()->setValue(FDragScrollX + FDragStart.x() - now.x());
-                verticalScrollBar()->setValue(FDragScrollY + FDragStart.y() - now.y());
-            }
-            break;
-        case QEvent::MouseButtonRelease:
-        case QEvent::Leave:
-            EndDragScroll();
-            break;
-        default:
-            break;
-        }
+        if (OnMouseMove)
+            OnMouseMove(this, button(mouse->button()), mouse->modifiers(), int(mouse->position().x()),
+                int(mouse->position().y()));
+        onPage(mouse->position(), OnPageMouseMove, mouse->button());
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        EndDragScroll();
+        if (OnMouseUp)
+            OnMouseUp(this, button(mouse->button()), mouse->modifiers(), int(mouse->position().x()),
+                int(mouse->position().y()));
+        onPage(mouse->position(), OnPageMouseUp, mouse->button());
+        break;
+    }
+    case QEvent::Enter:
+        if (OnMouseEnter)
+            OnMouseEnter(this);
+        break;
+    case QEvent::Leave:
+        EndDragScroll();
+        if (OnMouseLeave)
+            OnMouseLeave(this);
+        break;
+    default:
+        break;
     }
     return QScrollArea::eventFilter(watched, event);
 }

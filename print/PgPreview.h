@@ -150,7 +150,10 @@ public:
     TPgDrawHeaderFooterEvent OnDrawHeader, OnDrawFooter;
     TPgNeedRichEditEvent OnNeedRichEdit;
     TPgPrintProgressEvent OnPrintProgress;
-    TPgPageMouseEvent OnPageMouseDown;
+    TPgPageMouseEvent OnPageMouseDown, OnPageMouseMove, OnPageMouseUp;
+    /// In the paper image's pixels.
+    TMouseEvent OnMouseDown, OnMouseMove, OnMouseUp;
+    TNotifyEvent OnMouseEnter, OnMouseLeave;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

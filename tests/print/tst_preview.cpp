@@ -130,6 +130,28 @@ private slots:
         QVERIFY(recorder.Codes.empty());
     }
 
+    void mouseOnThePageGivesInchesAndDragScrolls()
+    {
+        TPgPreview preview;
+        preview.resize(300, 300);
+        preview.show();
+        preview.SetGutter(30);
+        preview.SetZoom(100);
+        double x = -1, y = -1;
+        preview.OnPageMouseDown = [&](QObject*, Qt::MouseButton, const TPgValue& atX, const TPgValue& atY) {
+            x = double(atX.AsInches());
+            y = double(atY.AsInches());
+        };
+        const QRect page = preview.PaperImage().PageRect();
+        QTest::mousePress(&preview.PaperImage(), Qt::LeftButton, {}, page.topLeft() + QPoint(96, 48));
+        QVERIFY(qAbs(x - 1.0) < 1e-9);
+        QVERIFY(qAbs(y - 0.5) < 1e-9);
+        preview.BeginDragScroll();
+        QVERIFY(preview.Dragging());
+        QTest::mouseRelease(&preview.PaperImage(), Qt::LeftButton, {}, page.topLeft() + QPoint(96, 48));
+        QVERIFY(!preview.Dragging()); // a mouse-up ends the drag
+    }
+
     void paintsThePagesTextAndNeverRaises()
     {
         TPgPreview preview;
