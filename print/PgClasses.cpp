@@ -724,8 +724,9 @@ std::unique_ptr<TPgCustomMemoList::TMemo> TPgCustomMemoList::Create()
         auto* control = new TRichEditControl;
         memo->Owner.reset(control);
         memo->Control = control;
+        // Word wrap stays on: the copy is never shown, pages wrap at their own rectangle, and a
+        // view without wrap lays out every line as the text streams in (several times slower).
         control->resize(0, 0);
-        control->setLineWrapMode(QTextEdit::NoWrap);
         control->SetTextLimit(1000000);
     }
     // Never shown: nothing on screen, nothing in the window system's lists.
