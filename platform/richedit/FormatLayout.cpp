@@ -15,9 +15,22 @@
 
 namespace {
 
-double LineTop(const QTextBlock& block, const QTextLine& line)
+double LineTop(const QTextBlock& block, const QTextLine& line) { return block.layout()->position().y() + line.y(); }
+
+// The line holding the position, found by halving: a paragraph many pages long is not scanned
+// from its start for every page.
+int LineAt(const QTextLayout& layout, int position)
 {
-    return block.layout()->position().y() + line.y();
+    int low = 0;
+    int high = layout.lineCount() - 1;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (layout.lineAt(middle).textStart() <= position)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
 }
 
 } // namespace
@@ -34,6 +47,10 @@ TFormatLayout::TFormatLayout(const QTextDocument& source, const TFormatKey& key,
     FDocument->setUndoRedoEnabled(false);
     FDocument->setDefaultFont(source.defaultFont());
     FDocument->setDocumentMargin(0);
+    // Pages wrap at the rectangle whatever the control's view does (a copy without word wrap).
+    QTextOption option = FDocument->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    FDocument->setDefaultTextOption(option);
 
     QTextCursor cursor(FDocument.get());
     cursor.beginEditBlock();
@@ -76,10 +93,8 @@ TFormatSlice TFormatLayout::Measure(int start, int end, double height) const
         return slice;
     QTextLayout* layout = block.layout();
     int lineIndex = 0;
-    if (layout->lineCount() > 0) {
-        const QTextLine first = layout->lineForTextPosition(start - block.position());
-        lineIndex = first.isValid() ? first.lineNumber() : 0;
-    }
+    if (layout->lineCount() > 0)
+        lineIndex = LineAt(*layout, start - block.position());
     bool firstLine = true;
     double bottom = 0;
     for (; block.isValid(); block = block.next(), lineIndex = 0) {
@@ -98,8 +113,8 @@ TFormatSlice TFormatLayout::Measure(int start, int end, double height) const
             if (firstLine) {
                 slice.top = top;
             } else {
-                const bool pageBreak = lineIndex == 0
-                    && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+                const bool pageBreak
+                    = lineIndex == 0 && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
                 if (pageBreak || top + line.height() - slice.top > height) {
                     slice.next = lineStart;
                     slice.height = bottom - slice.top;
@@ -131,7 +146,16 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
         if (layout->lineCount() == 0)
             continue;
         const QPointF origin = layout->position();
-        layout->draw(&painter, QPointF());
+        // Only the slice's own lines: a paragraph spanning many pages costs one page of lines, and
+        // no line of a neighbouring page is written (hidden by the clip, but still in a PDF's text).
+        for (int i = LineAt(*layout, std::max(0, slice.start - block.position())); i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int lineStart = block.position() + line.textStart();
+            if (lineStart >= slice.next)
+                break;
+            if (lineStart >= slice.start)
+                line.draw(&painter, origin);
+        }
         const QTextLine first = layout->lineAt(0);
         if (block.textList() && block.position() >= slice.start) {
             // The marker sits in the paragraph's offset, right-aligned before its text.
