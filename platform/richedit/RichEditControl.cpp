@@ -743,6 +743,7 @@ void TRichEditControl::SetText(const QString& text)
         TSuspendNotifications suspend(*this);
         document()->setUndoRedoEnabled(false);
         document()->clear();
+        SetPageSetup(*document(), NoPageSetup());
         QTextCursor cursor(document());
         InsertWithinLimit(cursor, DocumentTextFromControlText(text));
         document()->setUndoRedoEnabled(FUndoLimit > 0);
@@ -1093,6 +1094,7 @@ bool TRichEditControl::LoadBytes(WPARAM format, const QByteArray& bytes)
         TDeferredLayout deferred(*document());
         document()->setUndoRedoEnabled(false);
         document()->clear();
+        SetPageSetup(*document(), NoPageSetup()); // the document read says how its pages are set up
         QTextCursor cursor(document());
         cursor.beginEditBlock();
         try {

@@ -5,8 +5,12 @@
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QTextDocument>
 #include <QTextList>
 #include <QTextListFormat>
+#include <QVariant>
+
+#include <algorithm>
 
 namespace RichText {
 
@@ -71,6 +75,32 @@ TPicture PictureFromFormat(const QTextFormat& format)
     picture.data = format.property(ObjectData).toByteArray();
     picture.sizeTwips = QSize(format.intProperty(ObjectWidthTwips), format.intProperty(ObjectHeightTwips));
     return picture;
+}
+
+namespace {
+constexpr const char* PageSetupProperty = "RichText.PageSetup";
+}
+
+TPageSetup NoPageSetup()
+{
+    TPageSetup setup;
+    setup.fill(-1);
+    return setup;
+}
+
+TPageSetup PageSetupOf(const QTextDocument& document)
+{
+    const QList<int> values = document.property(PageSetupProperty).value<QList<int>>();
+    TPageSetup setup = NoPageSetup();
+    if (values.size() == PageSetupFields)
+        std::copy(values.begin(), values.end(), setup.begin());
+    return setup;
+}
+
+void SetPageSetup(QTextDocument& document, const TPageSetup& setup)
+{
+    const bool any = std::any_of(setup.begin(), setup.end(), [](int value) { return value >= 0; });
+    document.setProperty(PageSetupProperty, any ? QVariant::fromValue(QList<int>(setup.begin(), setup.end())) : QVariant());
 }
 
 QString ListMarkerText(const QTextBlock& block)

@@ -18,9 +18,12 @@
 #include <QSize>
 #include <QTextFormat>
 
+#include <array>
+
 class QTextBlockFormat;
 class QTextCharFormat;
 class QTextBlock;
+class QTextDocument;
 class QTextListFormat;
 
 namespace RichText {
@@ -83,6 +86,16 @@ void ApplyDisplayProperties(QTextBlockFormat& format);
 
 // The list that shows paragraphs of a numbering (PFN_*) in a numbering style (PFNS_*).
 QTextListFormat ListFormatFor(int numbering, int style);
+
+// How a document's pages were set up where it came from (twips: paper width and height, left,
+// right, top and bottom margins; then 1 for landscape); -1 where it said nothing. The view does not
+// use it; it is kept so that a save gives it back.
+enum TPageSetupField { PagePaperWidth, PagePaperHeight, PageMarginLeft, PageMarginRight, PageMarginTop,
+    PageMarginBottom, PageLandscape, PageSetupFields };
+using TPageSetup = std::array<int, PageSetupFields>;
+TPageSetup NoPageSetup();
+TPageSetup PageSetupOf(const QTextDocument& document);
+void SetPageSetup(QTextDocument& document, const TPageSetup& setup);
 
 // The marker a list paragraph shows ("•", "1.", "a)" ...); empty outside lists.
 QString ListMarkerText(const QTextBlock& block);

@@ -166,6 +166,14 @@ enum class TRtfKeyword : int {
     kwPichgoal = 150,
     kwPicscalex = 151,
     kwPicscaley = 152,
+    // Page setup, kept with the document though the view does not show it.
+    kwPaperw = 153,
+    kwPaperh = 154,
+    kwMargl = 155,
+    kwMargr = 156,
+    kwMargt = 157,
+    kwMargb = 158,
+    kwLandscape = 159,
 };
 
 // The keyword of a control word's name; kwUnknown for words the reader ignores.

@@ -27,6 +27,7 @@ constexpr int MaxGroupDepth = 1000;
 constexpr int MaxFieldDepth = 32;
 constexpr int MaxLength = 31680; // twips, 22 inches: more than any page
 constexpr int MaxHalfPoints = 3276; // 1638 points, the largest size the platform accepts
+constexpr int MaxPageTwips = 31680 * 4; // far beyond any paper: 88 inches
 constexpr int MaxUnicodeSkip = 16;
 constexpr int MaxTableEntries = 16384; // fonts, colours, lists and list overrides each
 constexpr int MaxListLevels = 9;
@@ -358,6 +359,8 @@ private:
     bool FParagraphEmpty = true;
     bool FPendingCellBreak = false; // a \par inside a table cell, shown only when the cell goes on
     int FPendingTabs = 0; // cell ends not yet written
+    RichText::TPageSetup FPageSetup = RichText::NoPageSetup();
+    bool FWholeDocument = false;
     bool FPageBreakPending = false;
     QTextList* FList = nullptr;
     TNumbering FListNumbering;
@@ -384,6 +387,7 @@ TRtfParser::TRtfParser(const QByteArray& rtf, QTextCursor& cursor, const TRtfRea
     UpdateCodePage(Top());
     FRunState = FPlainChars;
     FParagraphEmpty = cursor.atBlockStart();
+    FWholeDocument = cursor.document()->isEmpty();
     FRun.reserve(4096);
 }
 
@@ -443,6 +447,9 @@ void TRtfParser::Run()
     FlushBytes();
     FlushRun();
     FinishBlock();
+    // Only a whole document says how its pages are set up; pasted RTF leaves them alone.
+    if (FWholeDocument && std::any_of(FPageSetup.begin(), FPageSetup.end(), [](int value) { return value >= 0; }))
+        RichText::SetPageSetup(*FCursor.document(), FPageSetup);
 }
 
 // ---- Groups
@@ -611,6 +618,18 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
     case TRtfKeyword::kwAnsicpg:
         if (parameter > 0 && parameter < 65536)
             SetDocumentCodePage(parameter);
+        break;
+    case TRtfKeyword::kwPaperw:
+    case TRtfKeyword::kwPaperh:
+    case TRtfKeyword::kwMargl:
+    case TRtfKeyword::kwMargr:
+    case TRtfKeyword::kwMargt:
+    case TRtfKeyword::kwMargb:
+        if (hasParameter && parameter >= 0 && parameter <= MaxPageTwips)
+            FPageSetup[std::size_t(int(keyword) - int(TRtfKeyword::kwPaperw))] = parameter;
+        break;
+    case TRtfKeyword::kwLandscape:
+        FPageSetup[RichText::PageLandscape] = 1;
         break;
     case TRtfKeyword::kwDeff:
         FPlainChars.font = parameter;

@@ -252,6 +252,7 @@ private:
     QHash<TFontKey, int> FFontIndex;
     std::vector<QRgb> FColors;
     QHash<QRgb, int> FColorIndex;
+    RichText::TPageSetup FPageSetup = RichText::NoPageSetup();
     QStringList FLinks;
     QHash<QString, int> FLinkIndex;
     int FSymbolFont = -1;
@@ -281,6 +282,9 @@ TRtfEmitter::TRtfEmitter(const TRtfWriteOptions& options)
 
 void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
 {
+    // A part of a document (a copy to the clipboard) is no document of its own pages.
+    if (start == 0 && end >= document.characterCount() - 1)
+        FPageSetup = RichText::PageSetupOf(document);
     QTextBlock block = document.findBlock(start);
     bool first = true;
     while (block.isValid()) {
@@ -556,6 +560,13 @@ void TRtfEmitter::WriteHeader()
         FOut += "}\r\n";
     }
     WriteListTable();
+    static constexpr const char* PageWords[] = { "paperw", "paperh", "margl", "margr", "margt", "margb" };
+    for (int field = 0; field < RichText::PageLandscape; ++field) {
+        if (FPageSetup[std::size_t(field)] >= 0)
+            Word(PageWords[field], FPageSetup[std::size_t(field)]);
+    }
+    if (FPageSetup[RichText::PageLandscape] > 0)
+        Word("landscape");
     FOut += "\\viewkind4\\uc1 ";
     FNeedSpace = false;
 }

@@ -92,6 +92,7 @@ class TestRtfWriter : public QObject {
 
 private slots:
     void raisesAndLoweringsAreClosedForOtherReaders();
+    void pageSetupSurvivesASave();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
     void paragraphFormatRoundTrips_data();
@@ -214,6 +215,32 @@ void TestRtfWriter::raisesAndLoweringsAreClosedForOtherReaders()
         QVERIFY2(!FormatOf(read, QStringLiteral("c")).hasProperty(RichText::OffsetTwips), source);
         QVERIFY2(FormatOf(read, QStringLiteral("b")).verticalAlignment() != QTextCharFormat::AlignNormal, source);
     }
+}
+
+void TestRtfWriter::pageSetupSurvivesASave()
+{
+    // The view has no use for paper and margins, but a save must not strip them from the file.
+    const QByteArray original = "{\\rtf1\\ansi\\paperw16838\\paperh11906\\margl1134\\margr1134\\margt851"
+                                "\\margb851\\landscape\\pard Paysage\\par}";
+    const auto read = ReadRtf(original);
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QVERIFY2(saved.contains("\\paperw16838\\paperh11906\\margl1134\\margr1134\\margt851\\margb851\\landscape\\viewkind4"),
+        saved.constData());
+    // Saved again, the same.
+    QCOMPARE(TRtfWriter::Write(*ReadRtf(saved), 0, -1), saved);
+
+    // Only what the file said is written; a copy of part of the text carries none of it.
+    const auto partial = ReadRtf("{\\rtf1\\margl720 Texte}");
+    const QByteArray rewritten = TRtfWriter::Write(*partial, 0, -1);
+    QVERIFY(rewritten.contains("\\margl720\\viewkind4"));
+    QVERIFY(!rewritten.contains("\\paperw"));
+    QVERIFY(!TRtfWriter::Write(*partial, 1, 3).contains("\\margl"));
+    // RTF pasted into a document gives it no page setup.
+    QTextDocument target;
+    QTextCursor cursor(&target);
+    cursor.insertText(QStringLiteral("Déjà là "));
+    TRtfReader::Read(original, cursor);
+    QVERIFY(!TRtfWriter::Write(target, 0, -1).contains("\\paperw"));
 }
 
 void TestRtfWriter::characterFormatRoundTrips()
