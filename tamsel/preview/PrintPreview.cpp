@@ -462,6 +462,8 @@ int PrintSelection(
     printer.BeginDoc();
     int pages = 1;
     TDeviceContext& canvas = printer.Canvas();
+    const int oldMode = canvas.SetMapMode(MM_TEXT);
+    editor.Perform(EM_FORMATRANGE, 0, 0);
     try {
         const int dpiX = canvas.GetDeviceCaps(LOGPIXELSX);
         const int dpiY = canvas.GetDeviceCaps(LOGPIXELSY);
@@ -488,10 +490,12 @@ int PrintSelection(
         }
     } catch (...) {
         editor.Perform(EM_FORMATRANGE, 0, 0);
+        canvas.SetMapMode(oldMode);
         printer.Abort();
         throw;
     }
     editor.Perform(EM_FORMATRANGE, 0, 0);
+    canvas.SetMapMode(oldMode);
     printer.EndDoc();
     return pages;
 }
