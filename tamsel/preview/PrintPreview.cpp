@@ -23,9 +23,9 @@
 #include "TrackBar.h"
 #include "WaitCursor.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QAbstractItemView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -84,9 +84,8 @@ void TfrmPrintPreview::CreateControls()
     SkPanel1->SetColor(0xFFFFFF);
     SkPanel1->setFixedWidth(297);
     SkPanel1->setMinimumHeight(540);
-    SkPanel1->OnMouseDown = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-        PgPreview1->viewport()->unsetCursor();
-    };
+    SkPanel1->OnMouseDown
+        = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { PgPreview1->viewport()->unsetCursor(); };
     layout->addWidget(SkPanel1);
 
     PgPreview1 = new TPgPreview(this);
@@ -139,14 +138,18 @@ void TfrmPrintPreview::CreateControls()
         SetHint(*label, hint);
         label->installEventFilter(this);
         label->setProperty("step", QVariant::fromValue(static_cast<void*>(new std::function<void()>(step))));
-        connect(label, &QObject::destroyed, label,
-            [pointer = label->property("step").value<void*>()] { delete static_cast<std::function<void()>*>(pointer); });
+        connect(label, &QObject::destroyed, label, [pointer = label->property("step").value<void*>()] {
+            delete static_cast<std::function<void()>*>(pointer);
+        });
         return label;
     };
-    Label6 = navigation(QStringLiteral("|<<<   "), QStringLiteral("Première Page"), 16, [this] { PgPreview1->FirstPage(); });
-    Label7 = navigation(QStringLiteral(" << "), QStringLiteral("<< Précédente"), 84, [this] { PgPreview1->PrevPage(); });
+    Label6 = navigation(
+        QStringLiteral("|<<<   "), QStringLiteral("Première Page"), 16, [this] { PgPreview1->FirstPage(); });
+    Label7
+        = navigation(QStringLiteral(" << "), QStringLiteral("<< Précédente"), 84, [this] { PgPreview1->PrevPage(); });
     Label9 = navigation(QStringLiteral(" >> "), QStringLiteral("Suivante >>"), 152, [this] { PgPreview1->NextPage(); });
-    Label8 = navigation(QStringLiteral("   >>>|"), QStringLiteral("Dernière Page"), 220, [this] { PgPreview1->LastPage(); });
+    Label8 = navigation(
+        QStringLiteral("   >>>|"), QStringLiteral("Dernière Page"), 220, [this] { PgPreview1->LastPage(); });
 
     PgPropertyGraphic1 = new TPgPropertyGraphic(SkPanel1);
     PgPropertyGraphic1->setGeometry(16, 65, 137, 110);
@@ -473,8 +476,8 @@ int PrintSelection(
             area.bottom * 1440 / dpiY };
         FORMATRANGE range;
         range.hdc = range.hdcTarget = &canvas;
-        range.rcPage = { 0, 0, canvas.GetDeviceCaps(HORZRES) * 1440 / dpiX,
-            canvas.GetDeviceCaps(VERTRES) * 1440 / dpiY };
+        range.rcPage
+            = { 0, 0, canvas.GetDeviceCaps(HORZRES) * 1440 / dpiX, canvas.GetDeviceCaps(VERTRES) * 1440 / dpiY };
         range.chrg = { first, last };
         LONG printed = first;
         while (true) {
