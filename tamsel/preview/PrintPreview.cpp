@@ -64,6 +64,7 @@ TfrmPrintPreview::TfrmPrintPreview(IDialogs& dialogs, TRtCustomRichEdit& editor,
     setObjectName(QStringLiteral("frmPrintPreview"));
     setWindowTitle(QStringLiteral("Pré-visu Avant Impression"));
     resize(672, 565);
+    setWindowState(windowState() | Qt::WindowMaximized);
     CreateControls();
     FormCreate();
 }
@@ -180,7 +181,7 @@ void TfrmPrintPreview::CreateControls()
     SkButton4 = button(QStringLiteral("Pleine Larg."), QRect(16, 224, 128, 28), [this] { SkButton4Click(); });
     SkButton5 = button(QStringLiteral("Pleine Page"), QRect(152, 224, 128, 28), [this] { SkButton5Click(); });
     SkButton6 = button(QStringLiteral("Marges"), QRect(16, 258, 128, 28), [this] { EditMargins(); });
-    SkButton7 = button(QStringLiteral("Tête & Pied"), QRect(152, 258, 128, 28), [this] { EditHeaderFooter(); });
+    SkButton7 = button(QStringLiteral("Tête && Pied"), QRect(152, 258, 128, 28), [this] { EditHeaderFooter(); });
 
     auto caption = [this](const QString& text, int x, int y, int width) {
         auto* label = new QLabel(text, SkPanel1);
