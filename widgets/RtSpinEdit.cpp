@@ -38,7 +38,12 @@ TRtSpinEdit::TRtSpinEdit(QWidget* parent)
     connect(FRepeat, &QTimer::timeout, this, [this] { RepeatStep(); });
 }
 
-TRtSpinEdit::~TRtSpinEdit() = default;
+TRtSpinEdit::~TRtSpinEdit()
+{
+    // The edit loses its focus while the widgets are torn down; its editingFinished must not reach
+    // a box already half destroyed.
+    FEdit->disconnect(this);
+}
 
 void TRtSpinEdit::SetValue(int value) { ChangeValue(value, TSpinChange::scCode); }
 

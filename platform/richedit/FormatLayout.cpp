@@ -153,7 +153,8 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
             const int lineStart = block.position() + line.textStart();
             if (lineStart >= slice.next)
                 break;
-            if (lineStart >= slice.start)
+            // A slice that starts inside a line (a printed selection) still shows that line.
+            if (lineStart >= slice.start || lineStart + line.textLength() > slice.start)
                 line.draw(&painter, origin);
         }
         const QTextLine first = layout->lineAt(0);

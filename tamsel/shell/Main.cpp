@@ -7,11 +7,15 @@
 #include "CommandGuard.h"
 #include "Errors.h"
 #include "FontComboBox.h"
+#include "HeaderF.h"
 #include "Hints.h"
 #include "History.h"
+#include "Margins.h"
 #include "MenuStyle.h"
 #include "PageExport.h"
+#include "PgPrinter.h"
 #include "PresentationOptions.h"
+#include "PrintPreview.h"
 #include "RtSpinEdit.h"
 #include "Shell.h"
 #include "SkinButton.h"
@@ -142,6 +146,7 @@ TFrmMain::TFrmMain(IDialogs& dialogs, IShell& shell, IClock& clock, QString sett
     setAutoFillBackground(true);
     CreateControls();
     FormCreate();
+    CreatePrintForms();
     UpdateCaretPosition(); // Line and Column show from the start, before the caret first moves
 }
 
@@ -149,6 +154,7 @@ TFrmMain::~TFrmMain()
 {
     FDestroying = true; // a worker still waiting opens no dialog now
     WaitForWorkers();
+    FreePrintForms();
     if (FrmMain == this)
         FrmMain = nullptr;
 }
@@ -288,7 +294,7 @@ QWidget* TFrmMain::CreateToolBar()
         [this] { BtnSaveClick(); });
     BtnSave->SetDropdownMenu(PopupMenu3);
     BtnQuickPrint = add(QStringLiteral("BtnQuickPrint"), QStringLiteral("quickprint"),
-        QStringLiteral("Impression Rapide"), [this] { BtnQuickPrintClick(); });
+        QStringLiteral("Impression Rapide"), [this] { BtnQuickPrintClick(BtnQuickPrint); });
     BtnPrintPreview = add(QStringLiteral("BtnPrintPreview"), QStringLiteral("printpreview"),
         QStringLiteral("Aperçu Avant Impression..."), [this] { BtnPrintPreviewClick(); });
     separator();
@@ -521,7 +527,7 @@ void TFrmMain::CreateMenus()
     SaveDocument1 = KeyItem(QStringLiteral("SaveDocument1"), QStringLiteral("Sauver Document"),
         QKeySequence(Qt::CTRL | Qt::Key_S), [this] { BtnSaveClick(); });
     Print1 = KeyItem(QStringLiteral("Print1"), QStringLiteral("Imprimer"), QKeySequence(Qt::CTRL | Qt::Key_P),
-        [this] { BtnQuickPrintClick(); });
+        [this] { BtnQuickPrintClick(Print1); });
     History1 = KeyItem(QStringLiteral("History1"), QStringLiteral("Historique"), QKeySequence(Qt::CTRL | Qt::Key_H),
         [this] { BtnHistoryClick(); });
     Bold2 = KeyItem(QStringLiteral("Bold2"), QStringLiteral("Gras"), QKeySequence(Qt::CTRL | Qt::Key_B),
@@ -676,7 +682,7 @@ bool TFrmMain::FormClose()
             return false;
         }
     }
-    // The print preview's windows are freed here once they exist.
+    FreePrintForms();
     try {
         FShell.FadeOut(*this, 600);
     } catch (...) { // a failed fade must not keep the program alive
@@ -859,8 +865,46 @@ void TFrmMain::NotAvailable(const QString& what)
     FDialogs.ShowInformation(QStringLiteral("%1 is not available in this version of Tamsel Express.").arg(what));
 }
 
-void TFrmMain::BtnQuickPrintClick() { NotAvailable(QStringLiteral("Quick printing")); }
-void TFrmMain::BtnPrintPreviewClick() { NotAvailable(QStringLiteral("The print preview")); }
+// ---- printing ----
+
+void TFrmMain::CreatePrintForms()
+{
+    // In the program's window order: the preview, then the margins and header/footer dialogs it uses.
+    FMarginsForm = std::make_unique<TMarginsForm>(this);
+    FHeaderFooterForm = std::make_unique<THeaderFooterForm>(FDialogs, this);
+    TPreviewHost host;
+    host.Margins = [this] {
+        return TPgPrintMargins { FTopMargin, FLeftMargin, FBottomMargin, FRightMargin, FHeaderMargin, FFooterMargin };
+    };
+    host.StoreMargins = [this](const TPgPrintMargins& margins) {
+        SetMargins(margins.Top, margins.Left, margins.Bottom, margins.Right, margins.Header, margins.Footer);
+    };
+    host.DocumentTitle = [this] { return QFileInfo(FCurrentFile).fileName(); };
+    FPrintPreview
+        = std::make_unique<TfrmPrintPreview>(FDialogs, *Editor, *FMarginsForm, *FHeaderFooterForm, host, this);
+}
+
+void TFrmMain::FreePrintForms()
+{
+    FPrintPreview.reset();
+    FHeaderFooterForm.reset();
+    FMarginsForm.reset();
+}
+
+void TFrmMain::BtnQuickPrintClick(QObject* sender)
+{
+    if (!FPrintPreview)
+        return;
+    Editor->SetPrinter(&ProgramPrinter()); // the one printer of the program
+    QuickPrint(*FPrintPreview, FDialogs, *Editor, sender == BtnQuickPrint);
+}
+
+void TFrmMain::BtnPrintPreviewClick()
+{
+    if (FPrintPreview)
+        FPrintPreview->OpenPrintPreview();
+}
+
 void TFrmMain::BtnEmoticonsClick() { NotAvailable(QStringLiteral("Inserting emoticons")); }
 void TFrmMain::BtnCharClick() { NotAvailable(QStringLiteral("The character map")); }
 void TFrmMain::InsertTable1Click() { NotAvailable(QStringLiteral("The table builder")); }

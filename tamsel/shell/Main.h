@@ -23,6 +23,9 @@ class QThread;
 class THistoryForm;
 class TfrmExport;
 class TfrmPresentation;
+class TfrmPrintPreview;
+class THeaderFooterForm;
+class TMarginsForm;
 class TColorComboBox;
 class TFontComboBox;
 class TRtSpinEdit;
@@ -61,6 +64,10 @@ public:
     /// the options last as long as the program.
     TfrmExport& ExportForm();
     TfrmPresentation& PresentationForm();
+    /// The print preview window and its two dialogs, created with this window; null once closed.
+    TfrmPrintPreview* PrintPreviewForm() const { return FPrintPreview.get(); }
+    TMarginsForm* MarginsForm() const { return FMarginsForm.get(); }
+    THeaderFooterForm* HeaderFooterForm() const { return FHeaderFooterForm.get(); }
     /// The arguments the program was started with, without the program name.
     void SetArguments(const QStringList& arguments) { FArguments = arguments; }
 
@@ -101,7 +108,8 @@ public:
     void BtnOpenClick();
     void BtnSaveClick();
     void SaveDocumentAs1Click();
-    void BtnQuickPrintClick();
+    /// sender: the tool button prints through the page engine; the Ctrl+P item asks the print dialog.
+    void BtnQuickPrintClick(QObject* sender = nullptr);
     void BtnPrintPreviewClick();
     void BtnCutClick();
     void btnCopyClick();
@@ -292,6 +300,8 @@ protected:
 
 private:
     void CreateControls();
+    void CreatePrintForms();
+    void FreePrintForms();
     QWidget* CreateToolBar();
     TSkinPanel* CreateSidePanel();
     void CreateStatusBar();
@@ -337,6 +347,9 @@ private:
     THistoryForm* FHistoryForm = nullptr;
     std::unique_ptr<TfrmExport> FExportForm;
     std::unique_ptr<TfrmPresentation> FPresentationForm;
+    std::unique_ptr<TMarginsForm> FMarginsForm;
+    std::unique_ptr<THeaderFooterForm> FHeaderFooterForm;
+    std::unique_ptr<TfrmPrintPreview> FPrintPreview;
     QStringList FArguments;
 
     QString FCurrentFile;

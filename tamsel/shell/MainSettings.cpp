@@ -4,6 +4,8 @@
 
 #include "FontComboBox.h"
 #include "IniFile.h"
+#include "Margins.h"
+#include "PrintPreview.h"
 #include "RtSpinEdit.h"
 #include "SkinPanel.h"
 #include "TrackBar.h"
@@ -114,13 +116,23 @@ void TFrmMain::LoadSettings()
     if (HideSidePanel1->isChecked())
         SkPanel2->hide();
 
-    FTopMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Top Margin"), 15);
-    FLeftMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Left Margin"), 25);
-    FBottomMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Bottom Margin"), 15);
-    FRightMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Right Margin"), 25);
-    FHeaderMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Header Margin"), 10);
-    FFooterMargin = ini.ReadInteger(PreviewSection, QStringLiteral("Footer Margin"), 10);
-    // The margins reach the print preview here once it exists.
+    TPgPrintMargins margins { ini.ReadInteger(PreviewSection, QStringLiteral("Top Margin"), 15),
+        ini.ReadInteger(PreviewSection, QStringLiteral("Left Margin"), 25),
+        ini.ReadInteger(PreviewSection, QStringLiteral("Bottom Margin"), 15),
+        ini.ReadInteger(PreviewSection, QStringLiteral("Right Margin"), 25),
+        ini.ReadInteger(PreviewSection, QStringLiteral("Header Margin"), 10),
+        ini.ReadInteger(PreviewSection, QStringLiteral("Footer Margin"), 10) };
+    // A hand-edited file may hold anything; values the dialog could not give make nonsense pages.
+    if (!MarginsInLimits(margins))
+        margins = TPgPrintMargins {};
+    FTopMargin = margins.Top;
+    FLeftMargin = margins.Left;
+    FBottomMargin = margins.Bottom;
+    FRightMargin = margins.Right;
+    FHeaderMargin = margins.Header;
+    FFooterMargin = margins.Footer;
+    if (FPrintPreview)
+        FPrintPreview->ApplyMargins(margins);
     ProcessMessages();
 }
 

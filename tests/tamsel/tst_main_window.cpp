@@ -300,7 +300,7 @@ void TestMainWindow::fitsTheWorkArea()
 
 void TestMainWindow::laterCommandsSayTheyAreNotAvailable()
 {
-    F->Window->BtnPrintPreviewClick();
+    F->Window->BtnCharClick();
     F->Window->InsertTable1Click();
     QCOMPARE(F->Dialogs.Messages().size(), 2);
     QVERIFY(F->Dialogs.Messages().front().Text.contains(QStringLiteral("not available")));

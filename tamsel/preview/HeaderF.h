@@ -1,0 +1,59 @@
+#pragma once
+// HeaderF.h: the borderless dialog that edits the six header and footer captions, their font and
+// the separating lines. It applies nothing itself; the print preview reads it after " Appliquer".
+#include "GdiDefs.h"
+#include "PgClasses.h"
+
+#include <QDialog>
+
+class IDialogs;
+class QLabel;
+class QLineEdit;
+class TSkinButton;
+class TSkinCheckBox;
+class TSkinComboBox;
+class TSkinPanel;
+
+extern const QString HeaderFooterHelp;
+
+class THeaderFooterForm : public QDialog {
+    Q_OBJECT
+public:
+    /// dialogs shows the font, colour and help boxes; it must outlive the window.
+    explicit THeaderFooterForm(IDialogs& dialogs, QWidget* parent = nullptr);
+
+    COLORREF LineColor() const { return FLineColor; }
+    /// The caption font of the first box, as the engine's captions take it.
+    TFont CaptionFont() const;
+    /// The pen style of the chosen line type; false with no item chosen.
+    [[nodiscard]] bool LineStyle(int& style) const;
+
+    void uxButton3Click();
+    void uxButton4Click();
+    void SpeedButton1Click();
+
+    TSkinPanel* SkPanel1 = nullptr;
+    QLineEdit* Edit1 = nullptr; // header left, centre, right
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr; // footer left, centre, right
+    QLineEdit* Edit5 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    TSkinButton* SpeedButton1 = nullptr; // "?"
+    TSkinCheckBox* uxCheckBox1 = nullptr; // "Voir Ligne Tête"
+    TSkinCheckBox* uxCheckBox2 = nullptr; // "Voir Ligne Pied"
+    TSkinComboBox* ComboBox1 = nullptr; // line type
+    TSkinButton* SkButton4 = nullptr; // "   Police"
+    TSkinButton* SkButton3 = nullptr; // "Couleur Ligne"
+    TSkinPanel* SkPanel2 = nullptr;
+    TSkinButton* SkButton1 = nullptr; // " Appliquer"
+    TSkinButton* SkButton2 = nullptr; // " Fermer"
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    IDialogs& FDialogs;
+    COLORREF FLineColor = 0;
+    COLORREF FFontColor = 0;
+};
