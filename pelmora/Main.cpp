@@ -5,6 +5,7 @@
 #include "CsvFile.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "PgRtfPreview.h"
 #include "Preview.h"
 #include "RtRichEd.h"
 
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -313,7 +315,13 @@ void TfrmMain::btnRTFSaveClick()
     if (!FDialogs.SaveFile(dialog))
         return;
     try {
-        Editor->Lines()->SaveToFile(dialog.FileName);
+        // Written whole beside the target and then renamed: a failed save leaves the old file.
+        QSaveFile file(dialog.FileName);
+        if (!file.open(QIODevice::WriteOnly))
+            throw EFCreateError(dialog.FileName);
+        TPgRtfPreview::SaveRtfToStream(Editor->Control(), file);
+        if (!file.commit())
+            throw EFCreateError(dialog.FileName);
         Editor->SetModified(false);
     } catch (const std::exception& error) {
         FDialogs.ShowError(IDialogs::ApplicationTitle(), WithFullStop(MessageOf(error)));

@@ -80,9 +80,10 @@ void TPrintPreviewForm::PrepareMerge(TRtCustomRichEdit& editor, const TMergeFiel
     PgPreview1->BeginUpdate();
     try {
         PgPreview1->Clear();
-        if (source.Records.empty())
-            PgPreview1->NewPage();
-        else
+        if (source.Records.empty()) {
+            if (PgPreview1->NumPages() == 0)
+                PgPreview1->NewPage();
+        } else
             FPgRtfMailMerge1->MergeRichEdit(editor);
         PgPreview1->FirstPage();
     } catch (...) {
