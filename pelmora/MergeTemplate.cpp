@@ -68,8 +68,7 @@ void TMergeTemplate::Compile(const QByteArray& rtf)
     const char* data = rtf.constData();
     std::vector<TTextChar> run;
     std::vector<TSlot> found;
-    qsizetype wordEndWithoutSpace = -1; // where a control word ended with no delimiting space
-    std::vector<qsizetype> glued; // slot starts that follow such a control word directly
+    std::vector<qsizetype> glued; // where control words end with no delimiting space, in order
 
     const TSingleByteTable* table = SingleByteTable(CpAnsi);
     auto matchRun = [&] {
@@ -204,7 +203,7 @@ void TMergeTemplate::Compile(const QByteArray& rtf)
                 matchRun();
                 pendingFallback = 0;
                 if (!spaced)
-                    wordEndWithoutSpace = end;
+                    glued.push_back(end);
                 continue;
             }
             groupStart = false;
@@ -259,8 +258,6 @@ void TMergeTemplate::Compile(const QByteArray& rtf)
             ++i;
             continue;
         }
-        if (run.empty() && wordEndWithoutSpace == i)
-            glued.push_back(i);
         textSeen = true;
         // Text bytes are single-byte code page characters; ASCII stays itself.
         run.push_back({ static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : table->map[static_cast<unsigned char>(c)],

@@ -5,7 +5,13 @@
 #include "PgRtfMailMerge.h"
 #include "PgRtfPreview.h"
 #include "RichEditControl.h"
+#include "PgPrinter.h"
+#include "PrinterDevice.h"
 #include "RichEditRecords.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -64,6 +70,7 @@ private slots:
     void unboundFieldEventLeavesTokens();
     void letterPerPage();
     void documentOfLettersIsBalanced();
+    void pageNumbersCountTheWholeMerge();
 };
 
 void TestSubstitution::tokenTwiceInALineIsReplacedTwice()
@@ -161,6 +168,8 @@ void TestSubstitution::valueAfterControlWordDoesNotExtendIt()
     const QByteArray rtf = "{\\rtf1\\ansi\\pard{\\b[N]} end\\par}";
     const QByteArray letter = Merge(rtf, { "[N]" }, { "1st" });
     QCOMPARE(TextOf(letter).trimmed(), QStringLiteral("1st end"));
+    const QByteArray escaped = Merge("{\\rtf1\\ansi\\pard{\\b\\'c9T\\'c9} end\\par}", { QStringLiteral("ÉTÉ") }, { "1st" });
+    QCOMPARE(TextOf(escaped).trimmed(), QStringLiteral("1st end"));
 }
 
 void TestSubstitution::blankTokenMatchesNothing()
@@ -212,6 +221,38 @@ void TestSubstitution::documentOfLettersIsBalanced()
     const QString text = TextOf(document);
     QVERIFY2(text.contains("Dear one}") && text.contains("Dear {two") && text.contains("Dear \\three"), qPrintable(text));
     QVERIFY_THROWS_EXCEPTION(EConvertError, merge.MergeToRtfDocument("{\\rtf1 Dear [N]"));
+}
+
+void TestSubstitution::pageNumbersCountTheWholeMerge()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext is not installed");
+    QTemporaryDir folder;
+    TPrinterDevice& device = ProgramPrinter();
+    device.SetPrinterIndex(device.Printers().PdfIndex());
+    device.SetOutputFileName(folder.filePath("merge.pdf"));
+    TPgPreview preview;
+    TPgRtfPreview paginator;
+    paginator.SetPreview(&preview);
+    preview.Footer().SetVisible(true);
+    preview.Footer().Caption(1).SetCaption(QStringLiteral("Page {PAGE} of {NUMPAGES}"));
+    TPgRtfMailMerge merge;
+    merge.SetPgRtfPreview(&paginator);
+    merge.SetTokens({ "[N]" });
+    merge.SetMergeCount(3);
+    merge.OnGetField = [](QObject*, int record, const QString&, QString& text) { text = QString::number(record); };
+    preview.Clear();
+    merge.MergeRtf(Template("Letter [N]"));
+    preview.Print();
+    QProcess text;
+    text.start("pdftotext", { folder.filePath("merge.pdf"), "-" });
+    QVERIFY(text.waitForFinished(60000));
+    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f');
+    QVERIFY(pages.size() >= 3);
+    for (int page = 1; page <= 3; ++page) {
+        QVERIFY2(pages[page - 1].contains(QStringLiteral("Letter %1").arg(page)), qPrintable(pages[page - 1]));
+        QVERIFY2(pages[page - 1].contains(QStringLiteral("Page %1 of 3").arg(page)), qPrintable(pages[page - 1]));
+    }
 }
 
 QTEST_MAIN(TestSubstitution)
