@@ -11,6 +11,7 @@
 #include "WaitCursor.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 
 namespace {
 
@@ -81,6 +82,9 @@ void TPgRtfMailMerge::MergeRtf(const QByteArray& rtf)
             preview.NewPage();
         if (OnMergeProgress)
             OnMergeProgress(nullptr, record, FMergeCount);
+        // Each letter's private editor posts events; queued unseen through the whole merge, every
+        // new one is compared with all before it, and the merge slows with the square of its size.
+        QCoreApplication::sendPostedEvents();
     }
 }
 
