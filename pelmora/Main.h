@@ -1,0 +1,81 @@
+#pragma once
+// Main.h: Pelmora's main window: the token list and field data, the letter template and its
+// formatting bar, Import/Export of the data file, Open/Save of the template, and Merge.
+#include <QMainWindow>
+
+class IDialogs;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QFontComboBox;
+class QSpinBox;
+class TRtRichEdit;
+class TPrintPreviewForm;
+struct TMergeFieldSource;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    TfrmMain(IDialogs& dialogs, const QString& programFolder, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    static const QString HelpText;
+
+    /// The preview Merge shows; set by the program start.
+    void SetPreviewForm(TPrintPreviewForm* form) { FPreviewForm = form; }
+    /// The tokens (lines of the token list) and the records (the field data read as CSV records).
+    TMergeFieldSource FieldSource() const;
+    /// Replaces tokens and data with the file's, or leaves both as they were when it cannot be read.
+    void ImportCsv(const QString& path);
+    void ExportCsv(const QString& path) const;
+
+    QPlainTextEdit* memTokens;
+    QPlainTextEdit* memData;
+    TRtRichEdit* Editor;
+    QPushButton *btnOpen, *btnSave, *btnOpenRTF, *btnRTFSave, *btnClear, *btnMerge, *btnHelp, *btnExit;
+    QPushButton *btnClearTokens, *btnClearData;
+    QPushButton *btnBold, *btnItalic, *btnUnderline, *btnLeft, *btnCenter, *btnRight, *btnJustified;
+    QPushButton *btnCut, *btnCopy, *btnPaste, *btnUndo, *btnRedo;
+    QPushButton *btnDecIndent, *btnDecHangingIndent, *btnIncHangingIndent, *btnIncIndent;
+    QFontComboBox* FontComboBox1;
+    QSpinBox* sedFontSize;
+
+    void btnOpenClick();
+    void btnSaveClick();
+    void btnOpenRTFClick();
+    void btnRTFSaveClick();
+    void btnClearClick();
+    void btnMergeClick();
+    void btnHelpClick();
+    void btnExitClick();
+    void btnClearTokensClick();
+    void btnClearDataClick();
+    void EditorSelectionChange();
+    void FontComboBox1Change();
+    void sedFontSizeChange();
+    void btnBoldClick();
+    void btnItalicClick();
+    void btnUnderlineClick();
+    void AlignmentClick(QPushButton* button);
+    void btnIncIndentClick();
+    void btnDecIndentClick();
+    void btnIncHangingIndentClick();
+    void btnDecHangingIndentClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    /// Asks before unsaved work is dropped; false when the user keeps it.
+    bool ConfirmDiscard(bool tokensAndData, bool templateText);
+    template <class Fn> void Bind(QPushButton* button, Fn handler);
+
+    IDialogs& FDialogs;
+    QString FProgramFolder;
+    TPrintPreviewForm* FPreviewForm = nullptr;
+    int FMainIndent = 0;
+    int FHangingIndent = 0;
+    bool FRefreshingToolbar = false;
+};

@@ -1,0 +1,146 @@
+// The main window and the preview: messages, indents, the size guard, imports that fail, ranges.
+#include "CsvFile.h"
+#include "Errors.h"
+#include "Main.h"
+#include "PgPreview.h"
+#include "Preview.h"
+#include "RtRichEd.h"
+#include "ScriptedDialogs.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void mergeAndExportNeedTokens();
+    void indentStopsAtItsLimits();
+    void failedImportKeepsTokensAndData();
+    void importThenExportRoundTrips();
+    void mergeGivesAPagePerRecordAndTheLabel();
+    void rangesAreCheckedAndCut_data();
+    void rangesAreCheckedAndCut();
+
+private:
+    QTemporaryDir FFolder;
+};
+
+void TestWindow::mergeAndExportNeedTokens()
+{
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    form.btnMerge->click();
+    form.btnSave->click();
+    QCOMPARE(dialogs.Messages().size(), 2);
+    QCOMPARE(dialogs.Messages()[0].Text, QStringLiteral("Please enter tokens before continuing."));
+    QCOMPARE(dialogs.Messages()[1].Text, QStringLiteral("Please enter tokens before continuing."));
+}
+
+void TestWindow::indentStopsAtItsLimits()
+{
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    form.Editor->SetSelectedText(QStringLiteral("text"));
+    form.btnDecIndent->click();
+    QCOMPARE(dialogs.Messages().back().Text, QStringLiteral("Minimum Indentation."));
+    for (int i = 1; i <= 21; ++i)
+        form.btnIncIndent->click();
+    QCOMPARE(form.Editor->ParagraphAttributes().StartIndent(), 420);
+    QCOMPARE(dialogs.Messages().size(), 1);
+    form.btnIncIndent->click();
+    QCOMPARE(dialogs.Messages().back().Text, QStringLiteral("Maximum Indentation."));
+    for (int i = 1; i <= 16; ++i)
+        form.btnIncHangingIndent->click();
+    QCOMPARE(form.Editor->ParagraphAttributes().Offset(), 320);
+    form.btnIncHangingIndent->click();
+    QCOMPARE(dialogs.Messages().back().Text, QStringLiteral("Maximum Hanging Indentation."));
+}
+
+void TestWindow::failedImportKeepsTokensAndData()
+{
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    form.memTokens->setPlainText(QStringLiteral("[NAME]"));
+    form.memData->setPlainText(QStringLiteral("Ann"));
+    form.memTokens->document()->setModified(false);
+    form.memData->document()->setModified(false);
+    const QString path = FFolder.filePath(QStringLiteral("damaged.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Other\r\nx\r\n\"open\r\n");
+    file.close();
+    dialogs.QueueOpenFileName(path);
+    form.btnOpen->click();
+    QCOMPARE(dialogs.Errors().size(), 1);
+    QCOMPARE(form.memTokens->toPlainText(), QStringLiteral("[NAME]"));
+    QCOMPARE(form.memData->toPlainText(), QStringLiteral("Ann"));
+}
+
+void TestWindow::importThenExportRoundTrips()
+{
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    const QString source = FFolder.filePath(QStringLiteral("in.csv"));
+    WriteCsvFile(source, { "Name", "Street" }, { { "Ann", "1, High St" }, { "Bob \"B\"", "" } });
+    form.ImportCsv(source);
+    QCOMPARE(form.memTokens->toPlainText(), QStringLiteral("[NAME]\n[STREET]"));
+    const QString target = FFolder.filePath(QStringLiteral("out.csv"));
+    form.ExportCsv(target);
+    const TCsvTable table = ReadCsvFile(target);
+    QCOMPARE(table.Names, (QStringList { "NAME", "STREET" }));
+    QCOMPARE(table.Records, (std::vector<QStringList> { { "Ann", "1, High St" }, { "Bob \"B\"", "" } }));
+}
+
+void TestWindow::mergeGivesAPagePerRecordAndTheLabel()
+{
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    TPrintPreviewForm preview(dialogs, FFolder.path());
+    form.SetPreviewForm(&preview);
+    form.Editor->SetSelectedText(QStringLiteral("Dear [NAME]"));
+    form.memTokens->setPlainText(QStringLiteral("[NAME]"));
+    form.memData->setPlainText(QStringLiteral("Ann\nBob\n\"Carl, Jr\""));
+    dialogs.QueueModal(mrCancel);
+    form.btnMerge->click();
+    QCOMPARE(preview.PgPreview1->NumPages(), 3);
+    QCOMPARE(preview.Label3->text(), QStringLiteral("Page: 1 of 3"));
+    form.memData->setPlainText(QString());
+    dialogs.QueueModal(mrCancel);
+    form.btnMerge->click();
+    QCOMPARE(preview.PgPreview1->NumPages(), 1);
+    QCOMPARE(preview.Label3->text(), QStringLiteral("Page: 1 of 1"));
+}
+
+void TestWindow::rangesAreCheckedAndCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::newRow("range") << "2-4" << 2 << 4;
+    QTest::newRow("one page") << "3" << 3 << 3;
+    QTest::newRow("past the end") << "4-99" << 4 << 5;
+    QTest::newRow("first below 1") << "0-2" << 0 << 0;
+    QTest::newRow("first past the end") << "6-7" << 0 << 0;
+    QTest::newRow("reversed") << "4-2" << 0 << 0;
+    QTest::newRow("text") << "a-b" << 0 << 0;
+}
+
+void TestWindow::rangesAreCheckedAndCut()
+{
+    QFETCH(QString, text);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    if (first == 0) {
+        QVERIFY_THROWS_EXCEPTION(EPrinter, TPrintPreviewForm::ParseRange(text, 5));
+        return;
+    }
+    QCOMPARE(TPrintPreviewForm::ParseRange(text, 5), std::make_pair(first, last));
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
