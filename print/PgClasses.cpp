@@ -736,11 +736,9 @@ std::unique_ptr<TPgCustomMemoList::TMemo> TPgCustomMemoList::Create()
 
 TRichEditControl* TPgCustomMemoList::AddMemo(TRichEditControl& source)
 {
-    for (std::size_t i = 0; i < FMemos.size(); ++i) {
-        if (FMemos[i]->Control == &source) {
-            ++FReferences[i];
-            return &source;
-        }
+    if (const auto found = FMemos.find(&source); found != FMemos.end()) {
+        ++found->second.References;
+        return &source;
     }
     std::unique_ptr<TMemo> memo = Create();
     // The copy's limit never cuts the source short: pages would silently miss its end.
@@ -751,9 +749,9 @@ TRichEditControl* TPgCustomMemoList::AddMemo(TRichEditControl& source)
         throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
     if (memo->Control->TextLength() < source.TextLength())
         throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
-    FMemos.push_back(std::move(memo));
-    FReferences.push_back(1);
-    return FMemos.back()->Control;
+    TRichEditControl* control = memo->Control;
+    FMemos.emplace(control, TEntry { std::move(memo), 1 });
+    return control;
 }
 
 TRichEditControl* TPgCustomMemoList::NewControl()
@@ -765,36 +763,26 @@ TRichEditControl* TPgCustomMemoList::NewControl()
 
 void TPgCustomMemoList::Release(const TRichEditControl* memo)
 {
-    for (std::size_t i = 0; i < FMemos.size(); ++i) {
-        if (FMemos[i]->Control == memo) {
-            if (--FReferences[i] <= 0) {
-                FMemos.erase(FMemos.begin() + std::ptrdiff_t(i));
-                FReferences.erase(FReferences.begin() + std::ptrdiff_t(i));
-            }
-            return;
-        }
-    }
+    const auto found = FMemos.find(memo);
+    if (found != FMemos.end() && --found->second.References <= 0)
+        FMemos.erase(found);
 }
 
 void TPgCustomMemoList::AddReference(const TRichEditControl* memo)
 {
-    for (std::size_t i = 0; i < FMemos.size(); ++i)
-        if (FMemos[i]->Control == memo)
-            ++FReferences[i];
+    if (const auto found = FMemos.find(memo); found != FMemos.end())
+        ++found->second.References;
 }
 
 int TPgCustomMemoList::References(const TRichEditControl* memo) const
 {
-    for (std::size_t i = 0; i < FMemos.size(); ++i)
-        if (FMemos[i]->Control == memo)
-            return FReferences[i];
-    return 0;
+    const auto found = FMemos.find(memo);
+    return found != FMemos.end() ? found->second.References : 0;
 }
 
 void TPgCustomMemoList::Clear()
 {
     FMemos.clear();
-    FReferences.clear();
     FLoose.clear();
 }
 

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QDateTime;
@@ -413,9 +414,13 @@ public:
 
 private:
     struct TMemo;
+    struct TEntry {
+        std::unique_ptr<TMemo> Memo;
+        int References = 0;
+    };
     std::unique_ptr<TMemo> Create();
-    std::vector<std::unique_ptr<TMemo>> FMemos;
-    std::vector<int> FReferences;
+    // By control: a merge of thousands of letters looks its copies up once per letter.
+    std::unordered_map<const TRichEditControl*, TEntry> FMemos;
     std::vector<std::unique_ptr<TMemo>> FLoose;
 };
 
