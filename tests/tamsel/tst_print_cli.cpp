@@ -3,6 +3,7 @@
 #include "PgPreview.h"
 #include "PgQuickPrint.h"
 #include "PgRtfPreview.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,21 +30,6 @@ TRun RunPrint(const QStringList& arguments)
     run.Status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.Errors = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-QString Tool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int PdfPages(const QString& path)
-{
-    const auto match
-        = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(Tool(QStringLiteral("pdfinfo"), { path }));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
 QString WithoutSpaces(QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s+"))); }
@@ -96,8 +82,8 @@ private slots:
         preview.Clear();
         paginator.LoadFromRichEdit(editor);
         QVERIFY(preview.NumPages() > 2);
-        QCOMPARE(PdfPages(output), preview.NumPages());
-        QCOMPARE(WithoutSpaces(Tool(QStringLiteral("pdftotext"), { output, QStringLiteral("-") })),
+        QCOMPARE(PdfPageCount(output), preview.NumPages());
+        QCOMPARE(WithoutSpaces(ToolOutput(QStringLiteral("pdftotext"), { output, QStringLiteral("-") })),
             WithoutSpaces(editor.Text()));
     }
 
@@ -108,8 +94,8 @@ private slots:
             { FSource, QStringLiteral("--output"), output, QStringLiteral("--header"), QStringLiteral("Report||{date}"),
                 QStringLiteral("--footer"), QStringLiteral("|Page {PAGE} of {NUMPAGES}|") });
         QVERIFY2(run.Status == 0, qPrintable(run.Errors));
-        const int pages = PdfPages(output);
-        const QString last = Tool(QStringLiteral("pdftotext"),
+        const int pages = PdfPageCount(output);
+        const QString last = ToolOutput(QStringLiteral("pdftotext"),
             { QStringLiteral("-f"), QString::number(pages), QStringLiteral("-l"), QString::number(pages), output,
                 QStringLiteral("-") });
         QVERIFY2(last.contains(QStringLiteral("Page %1 of %1").arg(pages)), qPrintable(last));
@@ -125,8 +111,8 @@ private slots:
         const TRun run = RunPrint(
             { FSource, QStringLiteral("--output"), output, QStringLiteral("--per-sheet"), QStringLiteral("2") });
         QVERIFY2(run.Status == 0, qPrintable(run.Errors));
-        QCOMPARE(PdfPages(output), (PdfPages(all) + 1) / 2);
-        QVERIFY(Tool(QStringLiteral("pdfinfo"), { output }).contains(QStringLiteral("842 x 595")));
+        QCOMPARE(PdfPageCount(output), (PdfPageCount(all) + 1) / 2);
+        QVERIFY(ToolOutput(QStringLiteral("pdfinfo"), { output }).contains(QStringLiteral("842 x 595")));
     }
 
     void rangeAndPaperAreApplied()
@@ -135,9 +121,9 @@ private slots:
         const TRun run = RunPrint({ FSource, QStringLiteral("--output"), output, QStringLiteral("--pages"),
             QStringLiteral("2-1"), QStringLiteral("--paper"), QStringLiteral("Letter") });
         QVERIFY2(run.Status == 0, qPrintable(run.Errors));
-        QCOMPARE(PdfPages(output), 2);
-        QVERIFY(Tool(QStringLiteral("pdfinfo"), { output }).contains(QStringLiteral("612 x 792")));
-        const QString first = Tool(QStringLiteral("pdftotext"),
+        QCOMPARE(PdfPageCount(output), 2);
+        QVERIFY(ToolOutput(QStringLiteral("pdfinfo"), { output }).contains(QStringLiteral("612 x 792")));
+        const QString first = ToolOutput(QStringLiteral("pdftotext"),
             { QStringLiteral("-f"), QStringLiteral("2"), QStringLiteral("-l"), QStringLiteral("2"), output,
                 QStringLiteral("-") });
         QVERIFY(WithoutSpaces(first).startsWith(QStringLiteral("word0"))); // page 1 printed last

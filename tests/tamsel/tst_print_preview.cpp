@@ -12,6 +12,7 @@
 #include "RtSpinEdit.h"
 #include "SkinButton.h"
 #include "SkinCheckBox.h"
+#include "TestSupport.h"
 #include "TrackBar.h"
 
 #include <QLabel>
@@ -23,22 +24,7 @@
 
 namespace {
 
-QString Tool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int PdfPages(const QString& path)
-{
-    const auto match
-        = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(Tool(QStringLiteral("pdfinfo"), { path }));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-QString PdfText(const QString& path) { return Tool(QStringLiteral("pdftotext"), { path, QStringLiteral("-") }); }
+QString PdfText(const QString& path) { return ToolOutput(QStringLiteral("pdftotext"), { path, QStringLiteral("-") }); }
 
 QString Paragraphs(int count)
 {
@@ -86,7 +72,7 @@ private slots:
         QVERIFY(F->Dialogs.PrintDialogs().isEmpty()); // no dialog on this path
         const int pages = form.Preview().NumPages();
         QVERIFY(pages >= 3);
-        QCOMPARE(PdfPages(output), pages);
+        QCOMPARE(PdfPageCount(output), pages);
         QVERIFY(PdfText(output).contains(QStringLiteral("Page %1 of %1").arg(pages)));
     }
 
@@ -105,7 +91,7 @@ private slots:
         QVERIFY(F->Dialogs.Errors().isEmpty());
         QCOMPARE(F->Dialogs.PrintDialogs().size(), 1);
         QCOMPARE(F->Dialogs.PrintDialogs().front().PrintRange, TPrintRange::prAllPages);
-        QVERIFY(PdfPages(output) >= 2);
+        QVERIFY(PdfPageCount(output) >= 2);
         const QString text = PdfText(output);
         QVERIFY(text.contains(QStringLiteral("word0")));
         QVERIFY(text.contains(QStringLiteral("word1199")));
@@ -123,7 +109,7 @@ private slots:
         answer.OutputFileName = all;
         F->Dialogs.QueuePrint(answer);
         F->Window->Print1->trigger();
-        const int allPages = PdfPages(all);
+        const int allPages = PdfPageCount(all);
         QVERIFY(allPages >= 2);
 
         // The whole text selected: as many pages; the tool button goes through the dialog too.
@@ -135,7 +121,7 @@ private slots:
         F->Window->BtnQuickPrintClick(F->Window->BtnQuickPrint);
         QVERIFY(F->Dialogs.Errors().isEmpty());
         QCOMPARE(F->Dialogs.PrintDialogs().last().PrintRange, TPrintRange::prSelection);
-        QCOMPARE(PdfPages(selected), allPages);
+        QCOMPARE(PdfPageCount(selected), allPages);
         QVERIFY2(PdfText(selected).contains(QStringLiteral("word1199")), qPrintable(PdfText(selected)));
 
         // A few words: one page with their line and nothing after it.
@@ -146,7 +132,7 @@ private slots:
         answer.OutputFileName = few;
         F->Dialogs.QueuePrint(answer);
         F->Window->Print1->trigger();
-        QCOMPARE(PdfPages(few), 1);
+        QCOMPARE(PdfPageCount(few), 1);
         const QString text = PdfText(few);
         QVERIFY2(text.contains(QStringLiteral("word501")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("word540")));
@@ -182,14 +168,14 @@ private slots:
         const QString all = F->Path(QStringLiteral("all.pdf"));
         ProgramPrinter().SetOutputFileName(all);
         form.btnPrintAll->Click();
-        QCOMPARE(PdfPages(all), pages);
+        QCOMPARE(PdfPageCount(all), pages);
 
         form.Preview().NextPage();
         const QString current = F->Path(QStringLiteral("current.pdf"));
         ProgramPrinter().SetOutputFileName(current);
         form.btnPrintCurrent->Click();
         QVERIFY(F->Dialogs.Errors().isEmpty());
-        QCOMPARE(PdfPages(current), 1);
+        QCOMPARE(PdfPageCount(current), 1);
         const QString text = PdfText(current);
         QVERIFY(!text.contains(QStringLiteral("word0 ")));
     }
