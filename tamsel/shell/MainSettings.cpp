@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <utility>
@@ -49,11 +50,7 @@ void TFrmMain::ApplyStoredFont()
     Editor->SetModified(modified);
     // The side panel shows the font the next character will have.
     const bool wasUpdating = std::exchange(FUpdatingControls, true);
-    struct TRestore {
-        bool& flag;
-        bool value;
-        ~TRestore() { flag = value; }
-    } restoreUpdating { FUpdatingControls, wasUpdating };
+    const auto restoreUpdating = qScopeGuard([&] { FUpdatingControls = wasUpdating; });
     FontSize1->SetValue(FStoredFontSize);
     FontName->SetFontName(FStoredFontName);
 }
@@ -82,13 +79,8 @@ void TFrmMain::LoadSettings()
 {
     const TIniFile ini(SettingsFileName());
 
-    const bool wasApplying = FApplyingSettings;
-    FApplyingSettings = true;
-    struct TRestore {
-        bool& flag;
-        bool value;
-        ~TRestore() { flag = value; }
-    } restore { FApplyingSettings, wasApplying };
+    const bool wasApplying = std::exchange(FApplyingSettings, true);
+    const auto restore = qScopeGuard([&] { FApplyingSettings = wasApplying; });
 
     // The stored font shapes new documents and what is typed into an empty one. Text already
     // written, and the side panel that shows the caret's format, stay as they are.
