@@ -1,5 +1,7 @@
 // MainWindowStart.cpp: the interactive program: its windows in their order and the message loop.
+#include "HeaderF.h"
 #include "Main.h"
+#include "Margins.h"
 #include "PgPrinter.h"
 #include "Preview.h"
 #include "QtDialogs.h"
@@ -13,7 +15,9 @@ int RunMainWindow(QApplication& application, TShell& shell)
     const QString folder = shell.SettingsFolder(QStringLiteral("pelmora"));
     TfrmMain frmMain(dialogs, shell.ProgramFolder());
     dialogs.SetOwner(&frmMain);
-    TPrintPreviewForm previewForm(dialogs, folder, &frmMain);
+    TMarginsForm marginsForm(&frmMain, TMarginsFormTexts::English());
+    THeaderFooterForm headerFooterForm(dialogs, &frmMain, THeaderFooterTexts::English());
+    TPrintPreviewForm previewForm(dialogs, folder, marginsForm, headerFooterForm, &frmMain);
     frmMain.SetPreviewForm(&previewForm);
     frmMain.show();
     return application.exec();

@@ -1,4 +1,4 @@
-// The main window and the preview: messages, indents, the size guard, imports that fail, ranges.
+// The main window: messages, indents, the size guard, imports that fail.
 #include "CsvFile.h"
 #include "Errors.h"
 #include "Main.h"
@@ -22,9 +22,6 @@ private slots:
     void indentStopsAtItsLimits();
     void failedImportKeepsTokensAndData();
     void importThenExportRoundTrips();
-    void mergeGivesAPagePerRecordAndTheLabel();
-    void rangesAreCheckedAndCut_data();
-    void rangesAreCheckedAndCut();
 
 private:
     QTemporaryDir FFolder;
@@ -94,52 +91,6 @@ void TestWindow::importThenExportRoundTrips()
     const TCsvTable table = ReadCsvFile(target);
     QCOMPARE(table.Names, (QStringList { "NAME", "STREET" }));
     QCOMPARE(table.Records, (std::vector<QStringList> { { "Ann", "1, High St" }, { "Bob \"B\"", "" } }));
-}
-
-void TestWindow::mergeGivesAPagePerRecordAndTheLabel()
-{
-    TScriptedDialogs dialogs;
-    TfrmMain form(dialogs, FFolder.path());
-    TPrintPreviewForm preview(dialogs, FFolder.path());
-    form.SetPreviewForm(&preview);
-    form.Editor->SetSelectedText(QStringLiteral("Dear [NAME]"));
-    form.memTokens->setPlainText(QStringLiteral("[NAME]"));
-    form.memData->setPlainText(QStringLiteral("Ann\nBob\n\"Carl, Jr\""));
-    dialogs.QueueModal(mrCancel);
-    form.btnMerge->click();
-    QCOMPARE(preview.PgPreview1->NumPages(), 3);
-    QCOMPARE(preview.Label3->text(), QStringLiteral("Page: 1 of 3"));
-    form.memData->setPlainText(QString());
-    dialogs.QueueModal(mrCancel);
-    form.btnMerge->click();
-    QCOMPARE(preview.PgPreview1->NumPages(), 1);
-    QCOMPARE(preview.Label3->text(), QStringLiteral("Page: 1 of 1"));
-}
-
-void TestWindow::rangesAreCheckedAndCut_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("first");
-    QTest::addColumn<int>("last");
-    QTest::newRow("range") << "2-4" << 2 << 4;
-    QTest::newRow("one page") << "3" << 3 << 3;
-    QTest::newRow("past the end") << "4-99" << 4 << 5;
-    QTest::newRow("first below 1") << "0-2" << 0 << 0;
-    QTest::newRow("first past the end") << "6-7" << 0 << 0;
-    QTest::newRow("reversed") << "4-2" << 0 << 0;
-    QTest::newRow("text") << "a-b" << 0 << 0;
-}
-
-void TestWindow::rangesAreCheckedAndCut()
-{
-    QFETCH(QString, text);
-    QFETCH(int, first);
-    QFETCH(int, last);
-    if (first == 0) {
-        QVERIFY_THROWS_EXCEPTION(EPrinter, TPrintPreviewForm::ParseRange(text, 5));
-        return;
-    }
-    QCOMPARE(TPrintPreviewForm::ParseRange(text, 5), std::make_pair(first, last));
 }
 
 QTEST_MAIN(TestWindow)

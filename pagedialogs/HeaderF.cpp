@@ -36,12 +36,62 @@ QFont ScreenFont(const TFont& font)
 
 } // namespace
 
-THeaderFooterForm::THeaderFooterForm(IDialogs& dialogs, QWidget* parent)
+THeaderFooterTexts THeaderFooterTexts::French()
+{
+    THeaderFooterTexts texts;
+    texts.Title = QStringLiteral("Libellés Têtes et Pieds de Page");
+    texts.LeftText = QStringLiteral("Texte Gauche");
+    texts.CenterText = QStringLiteral("Texte Centre");
+    texts.RightText = QStringLiteral("Texte Droite");
+    texts.Header = QStringLiteral("Tête");
+    texts.Footer = QStringLiteral("Pied");
+    texts.HelpHint = QStringLiteral("Aide...");
+    texts.ShowHeaderLine = QStringLiteral("Voir Ligne Tête");
+    texts.ShowFooterLine = QStringLiteral("Voir Ligne Pied");
+    texts.LineType = QStringLiteral("Type de Ligne:");
+    texts.LineTypes = { QStringLiteral("Pleine"), QStringLiteral("Pointillés"), QStringLiteral("Tirets"),
+        QStringLiteral("Point-Tiret") };
+    texts.Font = QStringLiteral("   Police");
+    texts.LineColour = QStringLiteral("Couleur Ligne");
+    texts.Apply = QStringLiteral(" Appliquer");
+    texts.ApplyHint = QStringLiteral("Appliquer Modifs");
+    texts.Close = QStringLiteral(" Fermer");
+    texts.CloseHint = QStringLiteral("Fermer");
+    return texts;
+}
+
+THeaderFooterTexts THeaderFooterTexts::English()
+{
+    THeaderFooterTexts texts;
+    texts.Title = QStringLiteral("Header and Footer Titles");
+    texts.LeftText = QStringLiteral("Left Text");
+    texts.CenterText = QStringLiteral("Center Text");
+    texts.RightText = QStringLiteral("Right Text");
+    texts.Header = QStringLiteral("Header");
+    texts.Footer = QStringLiteral("Footer");
+    texts.ShowHeaderLine = QStringLiteral("Show Header Line");
+    texts.ShowFooterLine = QStringLiteral("Show Footer Line");
+    texts.LineType = QStringLiteral("Line Type:");
+    texts.LineTypes = { QStringLiteral("Solid"), QStringLiteral("Dotted"), QStringLiteral("DashDot"),
+        QStringLiteral("DashDotDot") };
+    texts.Font = QStringLiteral("    Font");
+    texts.LineColour = QStringLiteral("Line Colour");
+    texts.Apply = QStringLiteral("  Apply");
+    texts.ApplyHint = QStringLiteral("Apply Changes");
+    texts.Close = QStringLiteral("  Close");
+    texts.CloseHint = QStringLiteral("Close");
+    texts.HelpButton = false;
+    texts.MaxFontSize = 12;
+    return texts;
+}
+
+THeaderFooterForm::THeaderFooterForm(IDialogs& dialogs, QWidget* parent, const THeaderFooterTexts& texts)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , FDialogs(dialogs)
+    , FMaxFontSize(texts.MaxFontSize)
 {
     setObjectName(QStringLiteral("HeaderFooterForm"));
-    setWindowTitle(QStringLiteral("Libellés Têtes et Pieds de Page"));
+    setWindowTitle(texts.Title);
     setFixedSize(640, 387);
     setAutoFillBackground(true);
     QPalette colours = palette();
@@ -49,7 +99,7 @@ THeaderFooterForm::THeaderFooterForm(IDialogs& dialogs, QWidget* parent)
     setPalette(colours);
     new TWindowDragger(*this);
 
-    SkPanel1 = new TSkinPanel(QStringLiteral("Libellés Têtes et Pieds de Page"), TSkinPanelKind::pkTitle, this);
+    SkPanel1 = new TSkinPanel(texts.Title, TSkinPanelKind::pkTitle, this);
     SkPanel1->setGeometry(0, 0, 640, 45);
     SkPanel1->SetDragsWindow(true);
 
@@ -58,10 +108,10 @@ THeaderFooterForm::THeaderFooterForm(IDialogs& dialogs, QWidget* parent)
         shown->setGeometry(x, y, width, 20);
         return shown;
     };
-    label(QStringLiteral("Texte Gauche"), 16, 56, 200);
-    label(QStringLiteral("Texte Centre"), 224, 56, 200);
-    label(QStringLiteral("Texte Droite"), 432, 56, 200);
-    label(QStringLiteral("Tête"), 16, 78, 200);
+    label(texts.LeftText, 16, 56, 200);
+    label(texts.CenterText, 224, 56, 200);
+    label(texts.RightText, 432, 56, 200);
+    label(texts.Header, 16, 78, 200);
     QLineEdit** boxes[6] = { &Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6 };
     const TFont start = PgFont(QStringLiteral("Arial"), 12);
     for (int i = 0; i < 6; ++i) {
@@ -72,42 +122,42 @@ THeaderFooterForm::THeaderFooterForm(IDialogs& dialogs, QWidget* parent)
         box->setGeometry(16 + (i % 3) * 208, i < 3 ? 98 : 140, 200, 30);
         *boxes[i] = box;
     }
-    label(QStringLiteral("Pied"), 16, 172, 200);
+    label(texts.Footer, 16, 172, 200);
 
     SpeedButton1 = new TSkinButton(QStringLiteral("?"), this);
     SpeedButton1->setGeometry(600, 52, 28, 24);
     SpeedButton1->SetFlat(true);
-    SetHint(*SpeedButton1, QStringLiteral("Aide..."));
+    SetHint(*SpeedButton1, texts.HelpHint);
+    SpeedButton1->setVisible(texts.HelpButton);
     SpeedButton1->OnClick = [this](QObject*) { SpeedButton1Click(); };
 
-    uxCheckBox1 = new TSkinCheckBox(QStringLiteral("Voir Ligne Tête"), this);
+    uxCheckBox1 = new TSkinCheckBox(texts.ShowHeaderLine, this);
     uxCheckBox1->setGeometry(16, 204, 180, 24);
-    uxCheckBox2 = new TSkinCheckBox(QStringLiteral("Voir Ligne Pied"), this);
+    uxCheckBox2 = new TSkinCheckBox(texts.ShowFooterLine, this);
     uxCheckBox2->setGeometry(16, 232, 180, 24);
-    label(QStringLiteral("Type de Ligne:"), 224, 206, 110);
+    label(texts.LineType, 224, 206, 110);
     ComboBox1 = new TSkinComboBox(this);
-    ComboBox1->addItems({ QStringLiteral("Pleine"), QStringLiteral("Pointillés"), QStringLiteral("Tirets"),
-        QStringLiteral("Point-Tiret") });
+    ComboBox1->addItems(texts.LineTypes);
     ComboBox1->setCurrentIndex(0);
     ComboBox1->setGeometry(336, 204, 140, 26);
-    SkButton4 = new TSkinButton(QStringLiteral("   Police"), this);
+    SkButton4 = new TSkinButton(texts.Font, this);
     SkButton4->setGeometry(224, 260, 120, 30);
     SkButton4->OnClick = [this](QObject*) { uxButton3Click(); };
-    SkButton3 = new TSkinButton(QStringLiteral("Couleur Ligne"), this);
+    SkButton3 = new TSkinButton(texts.LineColour, this);
     SkButton3->setGeometry(356, 260, 120, 30);
     SkButton3->OnClick = [this](QObject*) { uxButton4Click(); };
 
     SkPanel2 = new TSkinPanel(QString(), TSkinPanelKind::pkPanel, this);
     SkPanel2->setGeometry(0, 341, 640, 46);
-    SkButton1 = new TSkinButton(QStringLiteral(" Appliquer"), SkPanel2);
+    SkButton1 = new TSkinButton(texts.Apply, SkPanel2);
     SkButton1->setObjectName(QStringLiteral("SkButton1"));
     SkButton1->setGeometry(424, 8, 100, 30);
-    SetHint(*SkButton1, QStringLiteral("Appliquer Modifs"));
+    SetHint(*SkButton1, texts.ApplyHint);
     SkButton1->OnClick = [this](QObject*) { done(int(TModalResult::mrOk)); };
-    SkButton2 = new TSkinButton(QStringLiteral(" Fermer"), SkPanel2);
+    SkButton2 = new TSkinButton(texts.Close, SkPanel2);
     SkButton2->setObjectName(QStringLiteral("SkButton2"));
     SkButton2->setGeometry(532, 8, 100, 30);
-    SetHint(*SkButton2, QStringLiteral("Fermer"));
+    SetHint(*SkButton2, texts.CloseHint);
     SkButton2->OnClick = [this](QObject*) { done(int(TModalResult::mrCancel)); };
 }
 
@@ -156,11 +206,11 @@ void THeaderFooterForm::uxButton3Click()
     data.StrikeOut = current.Style.Contains(TFontStyle::fsStrikeOut);
     data.Color = FFontColor;
     data.MinSize = 8;
-    data.MaxSize = 50;
+    data.MaxSize = FMaxFontSize;
     data.Effects = true;
     if (!FDialogs.ChooseFont(data))
         return;
-    TFont chosen = PgFont(data.Name, std::clamp(data.Size, 8, 50));
+    TFont chosen = PgFont(data.Name, std::clamp(data.Size, 8, FMaxFontSize));
     if (data.Bold)
         chosen.Style.Include(TFontStyle::fsBold);
     if (data.Italic)

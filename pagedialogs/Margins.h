@@ -1,6 +1,6 @@
 #pragma once
 // Margins.h: the borderless dialog that edits the page margins and the header and footer heights
-// in whole millimetres. It applies nothing itself; the print preview reads it after " Appliquer".
+// in whole millimetres. It applies nothing itself; the preview window reads it after its apply button.
 #include "PgQuickPrint.h"
 
 #include <QDialog>
@@ -20,10 +20,21 @@ constexpr int MinHeaderMargin = 5, MaxHeaderMargin = 15;
 /// "Value in Inches: " and the millimetres in inches, one or two decimals, the locale's separator.
 QString InchText(int millimetres);
 
+/// What tells one program's copy of the dialog from the other's: its words and its start values.
+struct TMarginsFormTexts {
+    QString Title, Top, Left, Bottom, Right, Header, Footer, Unit, InchLabel, Apply, ApplyHint, Close, CloseHint;
+    int StartMargin = 0; ///< 0 keeps 15 top and bottom, 25 left and right
+    bool TypedHeights = false; ///< header and footer boxes take typing, not just steps
+    bool InchLabelShown = false; ///< the inch label shows before any box is touched
+    bool IncludingHeights = false; ///< top and bottom inch values also given with the header or footer
+    static TMarginsFormTexts French();
+    static TMarginsFormTexts English();
+};
+
 class TMarginsForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TMarginsForm(QWidget* parent = nullptr);
+    explicit TMarginsForm(QWidget* parent = nullptr, const TMarginsFormTexts& texts = TMarginsFormTexts::French());
 
     /// Where the six values come from at activation and go to on " Appliquer".
     std::function<TPgPrintMargins()> OnLoadMargins;
@@ -56,4 +67,5 @@ protected:
 
 private:
     TRtSpinEdit* Spin(int tag, int minimum, int maximum, int value, const QRect& place);
+    TMarginsFormTexts FTexts;
 };

@@ -1,10 +1,11 @@
 #pragma once
 // HeaderF.h: the borderless dialog that edits the six header and footer captions, their font and
-// the separating lines. It applies nothing itself; the print preview reads it after " Appliquer".
+// the separating lines. It applies nothing itself; the preview window reads it after its apply button.
 #include "GdiDefs.h"
 #include "PgClasses.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class IDialogs;
 class QLabel;
@@ -16,11 +17,23 @@ class TSkinPanel;
 
 extern const QString HeaderFooterHelp;
 
+/// One program's words for the dialog, and what it offers beyond the common part.
+struct THeaderFooterTexts {
+    QString Title, LeftText, CenterText, RightText, Header, Footer, HelpHint, ShowHeaderLine, ShowFooterLine,
+        LineType, Font, LineColour, Apply, ApplyHint, Close, CloseHint;
+    QStringList LineTypes;
+    bool HelpButton = true;
+    int MaxFontSize = 50;
+    static THeaderFooterTexts French();
+    static THeaderFooterTexts English();
+};
+
 class THeaderFooterForm : public QDialog {
     Q_OBJECT
 public:
     /// dialogs shows the font, colour and help boxes; it must outlive the window.
-    explicit THeaderFooterForm(IDialogs& dialogs, QWidget* parent = nullptr);
+    explicit THeaderFooterForm(
+        IDialogs& dialogs, QWidget* parent = nullptr, const THeaderFooterTexts& texts = THeaderFooterTexts::French());
 
     COLORREF LineColor() const { return FLineColor; }
     /// The caption font of the first box, as the engine's captions take it.
@@ -54,6 +67,7 @@ protected:
 
 private:
     IDialogs& FDialogs;
+    int FMaxFontSize = 50;
     COLORREF FLineColor = 0;
     COLORREF FFontColor = 0;
 };
