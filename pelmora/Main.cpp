@@ -8,7 +8,10 @@
 #include "PgRtfPreview.h"
 #include "Preview.h"
 #include "RtRichEd.h"
+#include "Shell.h"
+#include "SkinPanel.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontComboBox>
@@ -20,6 +23,8 @@
 #include <QSaveFile>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +45,8 @@ QPushButton* Button(const QString& caption, const QString& hint = QString(), boo
 }
 
 } // namespace
+
+const QString TfrmMain::WebAddress = QStringLiteral("https://tamsel.invalid/");
 
 const QString TfrmMain::HelpText = QStringLiteral(
     "This is a short help tutorial.\r\n\r\n"
@@ -88,10 +95,13 @@ TfrmMain::TfrmMain(IDialogs& dialogs, const QString& programFolder, QWidget* par
         Editor->SetModified(true);
     });
     connect(btnCopy, &QPushButton::clicked, this, [this] { Editor->CopyToClipboard(); });
-    connect(btnPaste, &QPushButton::clicked, this, [this] {
-        Editor->PasteFromClipboard();
-        Editor->setFocus();
-    });
+    for (QPushButton* paste : { btnPaste, btnPaste2 })
+        connect(paste, &QPushButton::clicked, this, [this] {
+            Editor->PasteFromClipboard();
+            Editor->setFocus();
+        });
+    Bind(btnFontColor, &TfrmMain::btnFontColorClick);
+    FontComboBox1->installEventFilter(this);
     connect(btnUndo, &QPushButton::clicked, this, [this] { Editor->Undo(); });
     connect(btnRedo, &QPushButton::clicked, this, [this] { Editor->Redo(); });
     connect(FontComboBox1, &QFontComboBox::currentFontChanged, this,
@@ -113,9 +123,18 @@ void TfrmMain::CreateControls()
     setWindowTitle(QStringLiteral("Orvane Office - Pelmora"));
     auto* central = new QWidget;
     auto* outer = new QVBoxLayout(central);
-    auto* title = new QLabel(QStringLiteral("Pelmora"));
-    title->setObjectName(QStringLiteral("SkPanel1"));
-    outer->addWidget(title);
+    SkPanel1 = new TSkinPanel(QStringLiteral("Pelmora"), TSkinPanelKind::pkTitle, central);
+    SkPanel1->setObjectName(QStringLiteral("SkPanel1"));
+    SkPanel1->setFixedHeight(45);
+    auto* band = new QHBoxLayout(SkPanel1);
+    band->addStretch(1);
+    Label3 = new QLabel(WebAddress, SkPanel1);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setCursor(Qt::PointingHandCursor);
+    Label3->setStyleSheet(QStringLiteral("color: white"));
+    Label3->installEventFilter(this);
+    band->addWidget(Label3);
+    outer->addWidget(SkPanel1);
     auto* body = new QHBoxLayout;
     outer->addLayout(body, 1);
 
@@ -139,6 +158,7 @@ void TfrmMain::CreateControls()
     auto* toolbar = new QHBoxLayout;
     right->addLayout(toolbar);
     FontComboBox1 = new QFontComboBox;
+    FontComboBox1->setMaximumWidth(200);
     sedFontSize = new QSpinBox;
     sedFontSize->setRange(6, 500);
     sedFontSize->setValue(11);
@@ -161,9 +181,14 @@ void TfrmMain::CreateControls()
     btnIncIndent = Button(QStringLiteral(">"), QStringLiteral("Increase Indent"));
     btnUndo = Button(QStringLiteral("Undo"));
     btnRedo = Button(QStringLiteral("Redo"));
+    btnFontColor = Button(QStringLiteral("Colour"), QStringLiteral("Font Color..."));
     for (QPushButton* button : { btnBold, btnItalic, btnUnderline, btnLeft, btnCenter, btnRight, btnJustified, btnCut,
-             btnCopy, btnPaste, btnDecIndent, btnDecHangingIndent, btnIncHangingIndent, btnIncIndent, btnUndo, btnRedo })
+             btnCopy, btnPaste, btnDecIndent, btnDecHangingIndent, btnIncHangingIndent, btnIncIndent, btnUndo, btnRedo, btnFontColor }) {
+        // As wide as their captions, so the bar fits a small screen.
+        button->setFixedWidth(std::max(28, button->fontMetrics().horizontalAdvance(button->text()) + 18));
         toolbar->addWidget(button);
+    }
+    toolbar->addStretch(1);
     Editor = new TRtRichEdit;
     right->addWidget(Editor, 1);
 
@@ -173,11 +198,13 @@ void TfrmMain::CreateControls()
     btnSave = Button(QStringLiteral("Export"));
     btnOpenRTF = Button(QStringLiteral("Open"), QStringLiteral("Open Rtf or Text Document"));
     btnRTFSave = Button(QStringLiteral("Save"), QStringLiteral("Save Rtf Document"));
+    btnPaste2 = Button(QStringLiteral("Paste"), QStringLiteral("Paste Document From Clipboard"));
+    btnPaste2->hide();
     btnClear = Button(QStringLiteral("Clear"));
     btnMerge = Button(QStringLiteral("Merge"));
     btnHelp = Button(QStringLiteral("?"), QStringLiteral("Help"));
     btnExit = Button(QStringLiteral("Exit"));
-    for (QPushButton* button : { btnOpen, btnSave, btnOpenRTF, btnRTFSave, btnClear, btnMerge, btnHelp, btnExit })
+    for (QPushButton* button : { btnOpen, btnSave, btnOpenRTF, btnRTFSave, btnPaste2, btnClear, btnMerge, btnHelp, btnExit })
         buttons->addWidget(button);
     setCentralWidget(central);
     resize(1000, 700);
@@ -191,6 +218,18 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         const QString text = key->text();
         if (text.size() == 1 && text[0] >= u'a' && text[0] <= u'z' && !(key->modifiers() & Qt::ControlModifier)) {
             memTokens->insertPlainText(text.toUpper());
+            return true;
+        }
+    }
+    if (watched == FontComboBox1 && event->type() == QEvent::FocusIn)
+        FontComboBox1->view()->setMinimumWidth(250); // long font names
+    if (watched == Label3) {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
+            QFont font = Label3->font();
+            font.setUnderline(event->type() == QEvent::Enter);
+            Label3->setFont(font);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            Label3Click();
             return true;
         }
     }
@@ -470,8 +509,44 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     bool leave = true;
     RunCommand(FDialogs, [&] { leave = ConfirmDiscard(true, true); });
-    if (leave)
-        event->accept();
-    else
+    if (!leave) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    if (FShell && isVisible())
+        FShell->FadeOut(*this, 600);
+}
+
+void TfrmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        RunCommand(FDialogs, [&] { FormActivate(); });
+}
+
+void TfrmMain::FormActivate()
+{
+    if (FShell && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
+        // The full height of the work area, 1000 pixels wide, centred.
+        const QRect area = FShell->WorkArea(this);
+        const int width = std::min(1000, area.width());
+        setGeometry(area.left() + (area.width() - width) / 2, area.top(), width, area.height());
+    }
+    Editor->setFocus();
+}
+
+void TfrmMain::btnFontColorClick()
+{
+    COLORREF color = Editor->SelectionAttributes().Color();
+    if (!FDialogs.ChooseColor(color))
+        return;
+    Editor->SelectionAttributes().SetColor(color);
+    Editor->setFocus();
+}
+
+void TfrmMain::Label3Click()
+{
+    if (FShell)
+        (void)FShell->OpenLink(WebAddress); // only ever a web link
 }

@@ -4,6 +4,8 @@
 #include <QMainWindow>
 
 class IDialogs;
+class IShell;
+class TSkinPanel;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -20,6 +22,10 @@ public:
     ~TfrmMain() override;
 
     static const QString HelpText;
+    static const QString WebAddress;
+
+    /// Opens links, places and fades the window; without it those steps are skipped.
+    void SetShell(IShell* shell) { FShell = shell; }
 
     /// The preview Merge shows; set by the program start.
     void SetPreviewForm(TPrintPreviewForm* form) { FPreviewForm = form; }
@@ -32,10 +38,12 @@ public:
     QPlainTextEdit* memTokens;
     QPlainTextEdit* memData;
     TRtRichEdit* Editor;
-    QPushButton *btnOpen, *btnSave, *btnOpenRTF, *btnRTFSave, *btnClear, *btnMerge, *btnHelp, *btnExit;
+    TSkinPanel* SkPanel1;
+    QLabel* Label3; // the maker's web address
+    QPushButton *btnOpen, *btnSave, *btnOpenRTF, *btnRTFSave, *btnPaste2, *btnClear, *btnMerge, *btnHelp, *btnExit;
     QPushButton *btnClearTokens, *btnClearData;
     QPushButton *btnBold, *btnItalic, *btnUnderline, *btnLeft, *btnCenter, *btnRight, *btnJustified;
-    QPushButton *btnCut, *btnCopy, *btnPaste, *btnUndo, *btnRedo;
+    QPushButton *btnCut, *btnCopy, *btnPaste, *btnUndo, *btnRedo, *btnFontColor;
     QPushButton *btnDecIndent, *btnDecHangingIndent, *btnIncHangingIndent, *btnIncIndent;
     QFontComboBox* FontComboBox1;
     QSpinBox* sedFontSize;
@@ -61,9 +69,13 @@ public:
     void btnDecIndentClick();
     void btnIncHangingIndentClick();
     void btnDecHangingIndentClick();
+    void btnFontColorClick();
+    void Label3Click();
+    void FormActivate();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -73,6 +85,7 @@ private:
     template <class Fn> void Bind(QPushButton* button, Fn handler);
 
     IDialogs& FDialogs;
+    IShell* FShell = nullptr;
     QString FProgramFolder;
     TPrintPreviewForm* FPreviewForm = nullptr;
     int FMainIndent = 0;

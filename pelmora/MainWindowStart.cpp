@@ -14,9 +14,10 @@ int RunMainWindow(QApplication& application, TShell& shell)
     TQtDialogs dialogs;
     const QString folder = shell.SettingsFolder(QStringLiteral("pelmora"));
     TfrmMain frmMain(dialogs, shell.ProgramFolder());
+    frmMain.SetShell(&shell);
     dialogs.SetOwner(&frmMain);
-    TMarginsForm marginsForm(&frmMain, TMarginsFormTexts::English());
     THeaderFooterForm headerFooterForm(dialogs, &frmMain, THeaderFooterTexts::English());
+    TMarginsForm marginsForm(&frmMain, TMarginsFormTexts::English());
     TPrintPreviewForm previewForm(dialogs, folder, marginsForm, headerFooterForm, &frmMain);
     frmMain.SetPreviewForm(&previewForm);
     frmMain.show();

@@ -22,6 +22,7 @@ private slots:
     void indentStopsAtItsLimits();
     void failedImportKeepsTokensAndData();
     void importThenExportRoundTrips();
+    void fontColourColoursTheSelectionOnly();
 
 private:
     QTemporaryDir FFolder;
@@ -91,6 +92,23 @@ void TestWindow::importThenExportRoundTrips()
     const TCsvTable table = ReadCsvFile(target);
     QCOMPARE(table.Names, (QStringList { "NAME", "STREET" }));
     QCOMPARE(table.Records, (std::vector<QStringList> { { "Ann", "1, High St" }, { "Bob \"B\"", "" } }));
+}
+
+void TestWindow::fontColourColoursTheSelectionOnly()
+{
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    form.Editor->SetSelectedText(QStringLiteral("Dear Ann"));
+    form.Editor->SetSelectionStart(0);
+    form.Editor->SetSelectionLength(4);
+    dialogs.QueueColor(0x0000FF);
+    form.btnFontColor->click();
+    QCOMPARE(form.Editor->SelectionAttributes().Color(), COLORREF(0x0000FF));
+    form.Editor->SetSelectionStart(5);
+    form.Editor->SetSelectionLength(3);
+    QVERIFY(form.Editor->SelectionAttributes().Color() != COLORREF(0x0000FF));
+    form.btnFontColor->click(); // cancelled: nothing changes
+    QVERIFY(form.Editor->SelectionAttributes().Color() != COLORREF(0x0000FF));
 }
 
 QTEST_MAIN(TestWindow)
