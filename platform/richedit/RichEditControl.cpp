@@ -744,6 +744,7 @@ void TRichEditControl::SetText(const QString& text)
         document()->setUndoRedoEnabled(false);
         document()->clear();
         SetPageSetup(*document(), NoPageSetup());
+        SetKeptGroups(*document(), {});
         QTextCursor cursor(document());
         InsertWithinLimit(cursor, DocumentTextFromControlText(text));
         document()->setUndoRedoEnabled(FUndoLimit > 0);
@@ -1095,6 +1096,7 @@ bool TRichEditControl::LoadBytes(WPARAM format, const QByteArray& bytes)
         document()->setUndoRedoEnabled(false);
         document()->clear();
         SetPageSetup(*document(), NoPageSetup()); // the document read says how its pages are set up
+        SetKeptGroups(*document(), {});
         QTextCursor cursor(document());
         cursor.beginEditBlock();
         try {

@@ -23,6 +23,7 @@ private slots:
     void failedImportKeepsTokensAndData();
     void importThenExportRoundTrips();
     void fontColourColoursTheSelectionOnly();
+    void selectingMixedSizesKeepsThem();
 
 private:
     QTemporaryDir FFolder;
@@ -109,6 +110,26 @@ void TestWindow::fontColourColoursTheSelectionOnly()
     QVERIFY(form.Editor->SelectionAttributes().Color() != COLORREF(0x0000FF));
     form.btnFontColor->click(); // cancelled: nothing changes
     QVERIFY(form.Editor->SelectionAttributes().Color() != COLORREF(0x0000FF));
+}
+
+void TestWindow::selectingMixedSizesKeepsThem()
+{
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    form.Editor->SetSelectedText(QStringLiteral("small BIG"));
+    form.Editor->SetSelectionStart(6);
+    form.Editor->SetSelectionLength(3);
+    form.sedFontSize->setValue(20); // the user's own change applies
+    QCOMPARE(form.Editor->SelectionAttributes().Size(), 20);
+    form.Editor->SetSelectionStart(0);
+    form.Editor->SetSelectionLength(2); // the box shows the small size, which must not spread
+    form.Editor->SelectAll();
+    form.Editor->SetSelectionStart(6);
+    form.Editor->SetSelectionLength(3);
+    QCOMPARE(form.Editor->SelectionAttributes().Size(), 20);
+    form.Editor->SetSelectionStart(0);
+    form.Editor->SetSelectionLength(5);
+    QVERIFY(form.Editor->SelectionAttributes().Size() < 20);
 }
 
 QTEST_MAIN(TestWindow)

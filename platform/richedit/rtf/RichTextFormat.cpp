@@ -79,6 +79,7 @@ TPicture PictureFromFormat(const QTextFormat& format)
 
 namespace {
 constexpr const char* PageSetupProperty = "RichText.PageSetup";
+constexpr const char* KeptGroupsProperty = "RichText.KeptGroups";
 }
 
 TPageSetup NoPageSetup()
@@ -101,6 +102,40 @@ void SetPageSetup(QTextDocument& document, const TPageSetup& setup)
 {
     const bool any = std::any_of(setup.begin(), setup.end(), [](int value) { return value >= 0; });
     document.setProperty(PageSetupProperty, any ? QVariant::fromValue(QList<int>(setup.begin(), setup.end())) : QVariant());
+}
+
+TKeptGroups KeptGroupsOf(const QTextDocument& document)
+{
+    // Kept as plain variants: [groups, {number: [name, charset, pitch]}, {number: rgb}].
+    const QVariantList parts = document.property(KeptGroupsProperty).toList();
+    TKeptGroups groups;
+    if (parts.size() != 3)
+        return groups;
+    groups.rtf = parts[0].toByteArray();
+    const QVariantMap fonts = parts[1].toMap();
+    for (auto it = fonts.begin(); it != fonts.end(); ++it) {
+        const QVariantList font = it.value().toList();
+        if (font.size() == 3)
+            groups.fonts.insert(it.key().toInt(), { font[0].toString(), font[1].toInt(), font[2].toInt() });
+    }
+    const QVariantMap colors = parts[2].toMap();
+    for (auto it = colors.begin(); it != colors.end(); ++it)
+        groups.colors.insert(it.key().toInt(), QRgb(it.value().toUInt()));
+    return groups;
+}
+
+void SetKeptGroups(QTextDocument& document, const TKeptGroups& groups)
+{
+    if (groups.rtf.isEmpty()) {
+        document.setProperty(KeptGroupsProperty, QVariant());
+        return;
+    }
+    QVariantMap fonts, colors;
+    for (auto it = groups.fonts.begin(); it != groups.fonts.end(); ++it)
+        fonts.insert(QString::number(it.key()), QVariantList { it->name, it->charset, it->pitchAndFamily });
+    for (auto it = groups.colors.begin(); it != groups.colors.end(); ++it)
+        colors.insert(QString::number(it.key()), uint(it.value()));
+    document.setProperty(KeptGroupsProperty, QVariantList { groups.rtf, fonts, colors });
 }
 
 QString ListMarkerText(const QTextBlock& block)

@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QHash>
 #include <QSize>
 #include <QTextFormat>
 
@@ -96,6 +97,21 @@ using TPageSetup = std::array<int, PageSetupFields>;
 TPageSetup NoPageSetup();
 TPageSetup PageSetupOf(const QTextDocument& document);
 void SetPageSetup(QTextDocument& document, const TPageSetup& setup);
+
+// Header and footer groups of a read document as its file wrote them, with the fonts and colours
+// their numbers stood for there. The view does not show them; a save writes them back.
+struct TKeptFont {
+    QString name;
+    int charset = -1; // -1 when the file did not say
+    int pitchAndFamily = -1;
+};
+struct TKeptGroups {
+    QByteArray rtf; // the groups, one after another
+    QHash<int, TKeptFont> fonts;
+    QHash<int, QRgb> colors; // a number missing here is the automatic colour
+};
+TKeptGroups KeptGroupsOf(const QTextDocument& document);
+void SetKeptGroups(QTextDocument& document, const TKeptGroups& groups);
 
 // The marker a list paragraph shows ("•", "1.", "a)" ...); empty outside lists.
 QString ListMarkerText(const QTextBlock& block);

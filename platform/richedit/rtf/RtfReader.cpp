@@ -33,6 +33,7 @@ constexpr int MaxTableEntries = 16384; // fonts, colours, lists and list overrid
 constexpr int MaxListLevels = 9;
 constexpr int MaxShortText = 256; // font names, level texts, numbering texts
 constexpr int MaxInstruction = 4096;
+constexpr qsizetype MaxKeptBytes = 16 * 1024 * 1024; // headers and footers kept for the next save
 constexpr int MaxCachedFormats = 65536;
 constexpr char16_t LineSeparator = 0x2028;
 
@@ -315,7 +316,15 @@ private:
     void UpdateCodePage(TGroupState& state) const;
     int FontCodePage(int font) const;
 
+    // Header and footer groups, kept as written.
+    void StartKeeping(std::string_view word);
+    void FinishKeeping();
+
+    std::string_view FData;
     TRtfTokenizer FTokenizer;
+    std::size_t FGroupStart = 0; // where the group opened last began
+    std::size_t FKeepStart = std::string_view::npos; // where the header or footer being skipped began
+    QByteArray FKept;
     QTextCursor& FCursor;
     const TRtfReadOptions& FOptions;
     TMultiByteDecoder FMultiByte;
@@ -370,7 +379,8 @@ private:
 };
 
 TRtfParser::TRtfParser(const QByteArray& rtf, QTextCursor& cursor, const TRtfReadOptions& options)
-    : FTokenizer(std::string_view(rtf.constData(), std::size_t(rtf.size())))
+    : FData(rtf.constData(), std::size_t(rtf.size()))
+    , FTokenizer(FData)
     , FCursor(cursor)
     , FOptions(options)
     , FCharactersLeft(std::max(0, options.maxCharacters))
@@ -398,14 +408,18 @@ void TRtfParser::Run()
         TRtfToken token = FTokenizer.Next();
         if (token.kind == TRtfTokenKind::tkEnd)
             break;
+        if (token.kind == TRtfTokenKind::tkGroupStart)
+            FGroupStart = FTokenizer.Position() - 1;
         if (FSkipDepth > 0 || Top().destination == TDestination::dsSkip) {
             // Inside a skipped destination only the group structure counts.
             if (token.kind == TRtfTokenKind::tkGroupStart)
                 ++FSkipDepth;
             else if (token.kind == TRtfTokenKind::tkGroupEnd && FSkipDepth > 0)
                 --FSkipDepth;
-            else if (token.kind == TRtfTokenKind::tkGroupEnd)
+            else if (token.kind == TRtfTokenKind::tkGroupEnd) {
+                FinishKeeping();
                 reading = PopGroup();
+            }
             continue;
         }
         if (FFallbackLeft > 0 && SkipFallback(token))
@@ -450,6 +464,48 @@ void TRtfParser::Run()
     // Only a whole document says how its pages are set up; pasted RTF leaves them alone.
     if (FWholeDocument && std::any_of(FPageSetup.begin(), FPageSetup.end(), [](int value) { return value >= 0; }))
         RichText::SetPageSetup(*FCursor.document(), FPageSetup);
+    if (FWholeDocument && !FKept.isEmpty()) {
+        RichText::TKeptGroups kept;
+        kept.rtf = FKept;
+        for (auto font = FFonts.begin(); font != FFonts.end(); ++font)
+            kept.fonts.insert(font.key(), { font->name, font->charset, font->pitchAndFamily });
+        for (std::size_t i = 0; i < FColors.size(); ++i) {
+            if (FColors[i].isValid())
+                kept.colors.insert(int(i), FColors[i].rgb() & 0xFFFFFF);
+        }
+        RichText::SetKeptGroups(*FCursor.document(), kept);
+    }
+}
+
+// A header or footer group of the body is skipped, but its bytes are kept for the next save.
+void TRtfParser::StartKeeping(std::string_view word)
+{
+    if (!FWholeDocument || FKeepStart != std::string_view::npos || !FFields.empty() || FStack.size() < 3
+        || FOverflowDepth > 0)
+        return;
+    if (!word.starts_with("header") && !word.starts_with("footer"))
+        return;
+    // Only a group that the word opens: "{\header ...".
+    const std::size_t wordStart = std::size_t(word.data() - FData.data()) - 1;
+    if (wordStart != FGroupStart + 1)
+        return;
+    for (std::size_t i = 1; i + 1 < FStack.size(); ++i) {
+        if (FStack[i].destination != TDestination::dsText)
+            return;
+    }
+    FKeepStart = FGroupStart;
+}
+
+void TRtfParser::FinishKeeping()
+{
+    if (FKeepStart == std::string_view::npos)
+        return;
+    const std::size_t end = FTokenizer.Position();
+    if (end > FKeepStart && FKept.size() + qsizetype(end - FKeepStart) <= MaxKeptBytes) {
+        FKept.append(FData.data() + FKeepStart, qsizetype(end - FKeepStart));
+        FKept.append("\r\n");
+    }
+    FKeepStart = std::string_view::npos;
 }
 
 // ---- Groups
@@ -590,6 +646,8 @@ void TRtfParser::ControlWord(const TRtfToken& token)
         PictureWord(keyword, parameter);
         break;
     default:
+        if (keyword == TRtfKeyword::kwSkipDestination)
+            StartKeeping(token.text);
         DocumentWord(keyword, parameter, hasParameter);
         break;
     }

@@ -7,9 +7,11 @@
 #include "RichTextFormat.h"
 #include "RtfCodePages.h"
 #include "RtfPicture.h"
+#include "RtfTokenizer.h"
 
 #include <QBrush>
 #include <QHash>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -227,6 +229,7 @@ private:
 
     void WriteHeader();
     void WriteListTable();
+    void KeepGroups(const RichText::TKeptGroups& kept);
     void WriteParagraphFormat(const TParaFormat& para, int number, int list);
     void WriteNumberText(const TParaFormat& para, int number);
     void WriteChanges(const TRunFormat& format);
@@ -253,6 +256,7 @@ private:
     std::vector<QRgb> FColors;
     QHash<QRgb, int> FColorIndex;
     RichText::TPageSetup FPageSetup = RichText::NoPageSetup();
+    QByteArray FKeptGroups; // headers and footers as read, renumbered for this file's tables
     QStringList FLinks;
     QHash<QString, int> FLinkIndex;
     int FSymbolFont = -1;
@@ -283,8 +287,10 @@ TRtfEmitter::TRtfEmitter(const TRtfWriteOptions& options)
 void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
 {
     // A part of a document (a copy to the clipboard) is no document of its own pages.
-    if (start == 0 && end >= document.characterCount() - 1)
+    if (start == 0 && end >= document.characterCount() - 1) {
         FPageSetup = RichText::PageSetupOf(document);
+        KeepGroups(RichText::KeptGroupsOf(document));
+    }
     QTextBlock block = document.findBlock(start);
     bool first = true;
     while (block.isValid()) {
@@ -567,8 +573,55 @@ void TRtfEmitter::WriteHeader()
     }
     if (FPageSetup[RichText::PageLandscape] > 0)
         Word("landscape");
+    if (!FKeptGroups.isEmpty()) {
+        FOut += "\r\n";
+        FOut += FKeptGroups;
+    }
     FOut += "\\viewkind4\\uc1 ";
     FNeedSpace = false;
+}
+
+// The font and colour numbers of kept groups named the file's tables; they are given this file's
+// numbers, and the fonts and colours join this file's tables.
+void TRtfEmitter::KeepGroups(const RichText::TKeptGroups& kept)
+{
+    if (kept.rtf.isEmpty())
+        return;
+    static const QSet<QByteArray> ColorWords { "cf", "cb", "highlight", "chcbpat", "chcfpat", "cbpat", "cfpat", "brdrcf",
+        "clcbpat", "clcfpat", "trcbpat", "trcfpat" };
+    const std::string_view data(kept.rtf.constData(), std::size_t(kept.rtf.size()));
+    TRtfTokenizer tokens(data);
+    std::size_t copied = 0;
+    FKeptGroups.reserve(kept.rtf.size() + 64);
+    while (true) {
+        const TRtfToken token = tokens.Next();
+        if (token.kind == TRtfTokenKind::tkEnd)
+            break;
+        if (token.kind != TRtfTokenKind::tkControlWord || !token.hasParameter)
+            continue;
+        const QByteArray name(token.text.data(), qsizetype(token.text.size()));
+        int number = -1;
+        if (name == "f") {
+            const auto font = kept.fonts.constFind(token.parameter);
+            if (font == kept.fonts.constEnd())
+                number = 0;
+            else
+                number = FontIndex({ font->name, font->charset >= 0 ? font->charset : DEFAULT_CHARSET,
+                    font->pitchAndFamily >= 0 ? font->pitchAndFamily : 0 });
+        } else if (ColorWords.contains(name)) {
+            const auto color = kept.colors.constFind(token.parameter);
+            number = color == kept.colors.constEnd() ? 0 : ColorIndex(QBrush(QColor::fromRgb(*color)));
+        } else {
+            continue;
+        }
+        const std::size_t wordStart = std::size_t(token.text.data() - data.data()) - 1;
+        FKeptGroups.append(data.data() + copied, qsizetype(wordStart - copied));
+        FKeptGroups += '\\' + name + QByteArray::number(number);
+        copied = tokens.Position();
+        if (data[copied - 1] == ' ')
+            FKeptGroups += ' ';
+    }
+    FKeptGroups.append(data.data() + copied, qsizetype(data.size() - copied));
 }
 
 // The same numbering once more as a list table, which today's word processors read in preference to

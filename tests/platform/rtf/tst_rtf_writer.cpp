@@ -93,6 +93,7 @@ class TestRtfWriter : public QObject {
 private slots:
     void raisesAndLoweringsAreClosedForOtherReaders();
     void pageSetupSurvivesASave();
+    void headersAndFootersSurviveASave();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
     void paragraphFormatRoundTrips_data();
@@ -215,6 +216,46 @@ void TestRtfWriter::raisesAndLoweringsAreClosedForOtherReaders()
         QVERIFY2(!FormatOf(read, QStringLiteral("c")).hasProperty(RichText::OffsetTwips), source);
         QVERIFY2(FormatOf(read, QStringLiteral("b")).verticalAlignment() != QTextCharFormat::AlignNormal, source);
     }
+}
+
+void TestRtfWriter::headersAndFootersSurviveASave()
+{
+    // The header names the file's third font and second colour; the saved file numbers its own.
+    const QByteArray original = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}"
+                                "{\\f2\\fmodern\\fcharset0 Courier New;}}{\\colortbl;\\red0\\green0\\blue255;"
+                                "\\red255\\green0\\blue0;}"
+                                "{\\header \\pard\\qc\\f2\\cf2 En-t\\'eate {\\b gras}\\par}"
+                                "{\\footerr \\pard\\qr Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}"
+                                "\\pard\\f1 Corps\\par}";
+    const auto read = ReadRtf(original);
+    QCOMPARE(Paragraphs(*read).trimmed(), QStringLiteral("Corps")); // not shown
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QVERIFY2(saved.contains("{\\footerr \\pard\\qr Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}"),
+        saved.constData());
+    QVERIFY(saved.indexOf("{\\header") < saved.indexOf("Corps"));
+    // What the renumbered words name in the saved tables is what they named before.
+    const QRegularExpression header(QStringLiteral("\\{\\\\header \\\\pard\\\\qc\\\\f(\\d+)\\\\cf(\\d+) En-t"));
+    const QRegularExpressionMatch match = header.match(QString::fromLatin1(saved));
+    QVERIFY2(match.hasMatch(), saved.constData());
+    QVERIFY2(saved.contains("{\\f" + match.captured(1).toLatin1() + "\\fmodern"), saved.constData());
+    QVERIFY2(saved.contains("Courier New;"), saved.constData());
+    const QByteArray colours = saved.mid(saved.indexOf("{\\colortbl"));
+    const QList<QByteArray> entries = colours.left(colours.indexOf('}')).split(';');
+    const int colour = match.captured(2).toInt();
+    QVERIFY(colour > 0 && colour < entries.size());
+    QCOMPARE(entries[colour], QByteArray("\\red255\\green0\\blue0"));
+    // Saved again, the same; a new document or plain text loses them.
+    QCOMPARE(TRtfWriter::Write(*ReadRtf(saved), 0, -1), saved);
+    QVERIFY(!TRtfWriter::Write(*read, 0, 3).contains("header"));
+    QTextDocument target;
+    QTextCursor cursor(&target);
+    cursor.insertText(QStringLiteral("Avant "));
+    TRtfReader::Read(original, cursor); // pasted RTF brings no header
+    QVERIFY(!TRtfWriter::Write(target, 0, -1).contains("header"));
+    // A header inside a skipped group, or one left open, is no header of the document.
+    QVERIFY(!TRtfWriter::Write(*ReadRtf("{\\rtf1{\\*\\unknown{\\header x}}Corps}"), 0, -1).contains("header"));
+    const QByteArray open = TRtfWriter::Write(*ReadRtf("{\\rtf1 Corps{\\header x"), 0, -1);
+    QVERIFY(!open.contains("header"));
 }
 
 void TestRtfWriter::pageSetupSurvivesASave()
