@@ -93,6 +93,7 @@ void TfrmEnvelope::CreateControls()
     seFontSize->SetMinValue(6);
     seFontSize->SetMaxValue(36);
     seFontSize->SetValue(12);
+    seFontSize->setFixedSize(70, cbFont->sizeHint().height());
     cbPrinter = new TSkinComboBox(body);
     cbPrinter->setObjectName(QStringLiteral("cbPrinter"));
     cbPrinter->addItems(FPrinter.Printers().Names());
@@ -101,12 +102,15 @@ void TfrmEnvelope::CreateControls()
         auto* l = new QLabel(caption, body);
         l->setBuddy(buddy);
         options->addWidget(l, row, 0);
-        options->addWidget(buddy, row, 1);
+        options->addWidget(buddy, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
     };
     optionLabel(QStringLiteral("&Envelope:"), cbEnvelope, 0);
     optionLabel(QStringLiteral("&Font:"), cbFont, 1);
     optionLabel(QStringLiteral("Si&ze:"), seFontSize, 2);
     optionLabel(QStringLiteral("&Printer:"), cbPrinter, 3);
+    for (QWidget* box : std::initializer_list<QWidget*> { cbEnvelope, cbFont, cbPrinter })
+        box->setMinimumWidth(220);
+    options->setRowStretch(4, 1);
     options->setColumnStretch(1, 1);
     grid->addLayout(options, 2, 0);
 
@@ -270,9 +274,5 @@ void TEnvelopePicture::paintEvent(QPaintEvent*)
     painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
     painter.setBrush(QColor(0xFB, 0xF8, 0xF0));
     painter.drawRect(QRectF(origin, size));
-    // The flap's fold, as on the back of the envelope seen through.
-    painter.setPen(QPen(QColor(0xD0, 0xC8, 0xB8), 1, Qt::DashLine));
-    painter.drawLine(origin, origin + QPointF(size.width() / 2, size.height() * 0.45));
-    painter.drawLine(origin + QPointF(size.width(), 0), origin + QPointF(size.width() / 2, size.height() * 0.45));
     DrawEnvelope(painter, FEnvelope, origin, scale * 25.4);
 }
