@@ -67,6 +67,7 @@ private slots:
     void largeBlocksStayOnTheEnvelope();
     void clipboardTextMustLookLikeAnAddress();
     void dlEnvelopePrintsToPdfWithTheAddressInPlace();
+    void everyEnvelopePrintsLyingDownAtItsSize();
     void windowPrintsAndKeepsItsSettings();
     void emptyRecipientPrintsNothing();
 };
@@ -158,6 +159,31 @@ void TestEnvelope::dlEnvelopePrintsToPdfWithTheAddressInPlace()
         qPrintable(QStringLiteral("sender at %1,%2").arg(sender.left()).arg(sender.top())));
     // The recipient's lines at the size chosen: 12 points high, give or take the font's leading.
     QVERIFY2(recipient.height() > 8 && recipient.height() < 16, qPrintable(QString::number(recipient.height())));
+}
+
+void TestEnvelope::everyEnvelopePrintsLyingDownAtItsSize()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext is not installed");
+    QTemporaryDir folder;
+    TPrinterDevice device;
+    device.SetPrinterIndex(device.Printers().PdfIndex());
+    for (const TEnvelopeSize& size : EnvelopeSizes()) {
+        const QString path = folder.filePath(size.Key + QStringLiteral(".pdf"));
+        device.SetOutputFileName(path);
+        TEnvelope envelope;
+        envelope.Size = size;
+        envelope.Recipient = QStringList { QStringLiteral("Someone"), QStringLiteral("Somewhere") };
+        envelope.FontName = QStringLiteral("Liberation Sans");
+        PrintEnvelope(device, envelope, size.Key);
+        QSizeF page;
+        const QList<TWordBox> words = PdfWords(path, page);
+        const QSizeF expected = size.Millimetres() / 25.4 * 72;
+        QVERIFY2(qAbs(page.width() - expected.width()) < 2 && qAbs(page.height() - expected.height()) < 2,
+            qPrintable(QStringLiteral("%1: %2 x %3").arg(size.Key).arg(page.width()).arg(page.height())));
+        const QRectF someone = BoxOf(words, QStringLiteral("Someone"));
+        QVERIFY2(someone.left() > page.width() * 0.4 && someone.top() > page.height() * 0.45, qPrintable(size.Key));
+    }
 }
 
 void TestEnvelope::windowPrintsAndKeepsItsSettings()
