@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "HunspellDictionary.h"
 #include "IniFile.h"
+#include "RichEditControl.h"
 #include "SkinButton.h"
 #include "SkinComboBox.h"
 #include "SkinPanel.h"
@@ -19,11 +20,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
+
+const QString RtfMime = QStringLiteral("text/rtf");
+const QString RtfMimeAlternative = QStringLiteral("application/rtf");
 
 const QString OptionsSection = QStringLiteral("Options");
 const QString LanguageKey = QStringLiteral("Language");
@@ -175,11 +180,45 @@ void TfrmSpellCheck::LoadLanguage(const QString& name)
     }
 }
 
-void TfrmSpellCheck::StartFromClipboard() { Start(QApplication::clipboard()->text()); }
+void TfrmSpellCheck::StartFromClipboard()
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (data) {
+        QByteArray rtf = data->data(RtfMime);
+        if (rtf.isEmpty())
+            rtf = data->data(RtfMimeAlternative);
+        if (!rtf.isEmpty() && StartRichText(rtf))
+            return;
+    }
+    Start(QApplication::clipboard()->text());
+}
+
+bool TfrmSpellCheck::StartRichText(const QByteArray& rtf)
+{
+    auto control = std::make_unique<TRichEditControl>();
+    control->SetTextLimit(0x7FFFFFFF);
+    if (!rtf.trimmed().startsWith("{\\rtf") || !control->LoadBytes(SF_RTF, rtf))
+        return false;
+    Start(control->Text());
+    Follow(std::move(control));
+    return true;
+}
+
+void TfrmSpellCheck::Follow(std::unique_ptr<TRichEditControl> richText)
+{
+    if (!FSession || !richText)
+        return;
+    FRichText = std::move(richText);
+    FSession->OnReplace = [this](qsizetype start, qsizetype length, const QString& replacement) {
+        FRichText->SetSelection(CHARRANGE { LONG(start), LONG(start + length) });
+        FRichText->ReplaceSelection(replacement, false);
+    };
+}
 
 void TfrmSpellCheck::Start(const QString& text)
 {
     FSession.reset();
+    FRichText.reset();
     FText = text;
     if (!FDictionary) {
         ShowCurrent();
@@ -241,7 +280,18 @@ void TfrmSpellCheck::Finish()
         lblStatus->setText(QStringLiteral("Spelling check complete. Nothing was changed; the clipboard is as it was."));
         return;
     }
-    QApplication::clipboard()->setText(FSession->Text());
+    if (FRichText) {
+        auto* data = new QMimeData;
+        QString plain = FSession->Text();
+        plain.replace(u'\r', u'\n').replace(u'\v', u'\n');
+        data->setText(plain);
+        const QByteArray rtf = FRichText->SaveBytes(SF_RTF);
+        data->setData(RtfMime, rtf);
+        data->setData(RtfMimeAlternative, rtf);
+        QApplication::clipboard()->setMimeData(data);
+    } else {
+        QApplication::clipboard()->setText(FSession->Text());
+    }
     lblStatus->setText(QStringLiteral("Spelling check complete. The corrected text is on the clipboard: paste it into "
                                       "your document (Ctrl+V) before closing this window."));
 }
@@ -306,8 +356,12 @@ void TfrmSpellCheck::cbLanguageChange()
         Start(FText);
     else if (FSession->Finished() && FSession->Changed())
         Finish();
-    else if (FSession->Finished())
+    else if (FSession->Finished()) {
+        // Nothing was changed: the same text again from the start, in the new language.
+        std::unique_ptr<TRichEditControl> richText = std::move(FRichText);
         Start(QString(FSession->Text())); // a copy: Start drops the session that holds it
+        Follow(std::move(richText));
+    }
     else
         ShowCurrent();
 }

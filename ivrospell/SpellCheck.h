@@ -13,6 +13,7 @@ class QListWidget;
 class QTextEdit;
 class THunspellDictionary;
 class TPersonalWordList;
+class TRichEditControl;
 class TSkinButton;
 class TSkinComboBox;
 class TSpellSession;
@@ -33,6 +34,9 @@ public:
     void StartFromClipboard();
     /// Checks this text (the clipboard's, or a test's).
     void Start(const QString& text);
+    /// Checks the text of this rich text; the corrections keep its formatting, and the clipboard
+    /// gets rich text and plain text back. False when the bytes are no rich text.
+    bool StartRichText(const QByteArray& rtf);
 
     // Commands.
     void btnReplaceClick();
@@ -65,6 +69,8 @@ private:
     void CreateControls();
     void LoadLanguage(const QString& name);
     void ShowCurrent();
+    /// The corrections of the session from now on go into the rich text too.
+    void Follow(std::unique_ptr<TRichEditControl> richText);
     void Finish();
     void Run(const std::function<void()>& command);
     QString SettingsFileName() const;
@@ -73,6 +79,7 @@ private:
     QList<TDictionaryInfo> FDictionaries;
     std::unique_ptr<THunspellDictionary> FDictionary;
     std::unique_ptr<TPersonalWordList> FPersonalWords;
+    std::unique_ptr<TRichEditControl> FRichText; // the clipboard's rich text, corrected along
     std::unique_ptr<TSpellSession> FSession;
     QString FText; // as it came, for a check started again in another language
 };

@@ -16,7 +16,8 @@ bool IsSentenceEnd(QChar c) { return c == u'.' || c == u'!' || c == u'?' || c ==
 
 bool IsLineBreak(QChar c)
 {
-    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+    // A vertical tab is a rich text control's line break.
+    return c == u'\n' || c == u'\r' || c == u'\v' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
 }
 
 // A run of non-blank characters that is a link or a mail address is not prose.
@@ -153,6 +154,8 @@ void TSpellSession::ReplaceAt(qsizetype start, qsizetype length, const QString& 
 {
     if (QStringView(FText).mid(start, length) == replacement)
         return;
+    if (OnReplace)
+        OnReplace(start, length, replacement);
     FText.replace(start, length, replacement);
     FChanged = true;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 /// What the session asks of a dictionary.
 class ISpellDictionary {
 public:
@@ -54,6 +56,10 @@ public:
     /// Another dictionary (another language): checks again from the current word on, or from the
     /// start once the check had finished.
     void SetDictionary(ISpellDictionary& dictionary);
+
+    /// Told each change of the text as it is made, so a copy of the text with its formatting can
+    /// follow: positions are those of the text before the change.
+    std::function<void(qsizetype start, qsizetype length, const QString& replacement)> OnReplace;
 
     const QString& Text() const { return FText; }
     /// True once any word was replaced.

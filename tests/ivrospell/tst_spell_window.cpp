@@ -1,6 +1,7 @@
 // Ivrospell's window: the clipboard's text checked with the buttons, the corrected text handed back on
 // the clipboard, the language remembered and the personal word list used.
 #include "HunspellDictionary.h"
+#include "RichEditControl.h"
 #include "SkinButton.h"
 #include "SkinComboBox.h"
 #include "SpellCheck.h"
@@ -12,6 +13,8 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QMimeData>
+#include <QTextCursor>
 #include <QTextEdit>
 
 class TestSpellWindow : public QObject {
@@ -31,6 +34,7 @@ private slots:
     void emptyClipboardAndMissingDictionariesAreExplained();
     void languageIsRememberedAndChecksAgain();
     void addedWordsAreKnownNextTime();
+    void formattingSurvivesTheRoundTrip();
 
 private:
     std::unique_ptr<TfrmSpellCheck> Window()
@@ -126,6 +130,42 @@ void TestSpellWindow::addedWordsAreKnownNextTime()
     auto again = Window();
     again->Start(QStringLiteral("the Zorglub sat"));
     QCOMPARE(again->StatusText(), QStringLiteral("No spelling errors found."));
+}
+
+// As Tamsel hands a selection over with F9 and takes the corrected text back with Ctrl+V.
+void TestSpellWindow::formattingSurvivesTheRoundTrip()
+{
+    TRichEditControl document;
+    QVERIFY(document.LoadBytes(SF_RTF,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Before. the {\\b teh} cat sat\\par on teh mat. After.\\par}"));
+    const QString before = document.Text();
+    const LONG start = before.indexOf(QStringLiteral("the"));
+    const LONG end = before.indexOf(QStringLiteral(" After"));
+    document.SetSelection(CHARRANGE { start, end });
+    document.Copy();
+
+    auto window = Window();
+    window->cbLanguage->setCurrentIndex(window->cbLanguage->findData(QStringLiteral("en_US")));
+    window->StartFromClipboard();
+    QCOMPARE(window->CurrentWord(), QStringLiteral("teh"));
+    QTest::mouseClick(window->btnReplace, Qt::LeftButton); // the bold one
+    window->edtReplacement->setText(QStringLiteral("the"));
+    QTest::mouseClick(window->btnReplace, Qt::LeftButton);
+    QCOMPARE(window->CurrentWord(), QString());
+    QVERIFY(QApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("the the cat sat\non the mat."));
+
+    document.SetSelection(CHARRANGE { start, end });
+    document.Paste();
+    // Nothing more and nothing less: no paragraph added, none lost.
+    QCOMPARE(document.Text(), QString(before).replace(QStringLiteral("teh"), QStringLiteral("the")));
+    // The corrected word is bold as the misspelt one was; its neighbours are not.
+    const LONG bold = document.Text().indexOf(QStringLiteral("the the")) + 4;
+    QTextCursor cursor(document.document());
+    cursor.setPosition(bold + 1);
+    QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
+    cursor.setPosition(bold - 2);
+    QVERIFY(cursor.charFormat().fontWeight() != int(QFont::Bold));
 }
 
 QTEST_MAIN(TestSpellWindow)
