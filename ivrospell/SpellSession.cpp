@@ -43,10 +43,9 @@ TSpellSession::TSpellSession(ISpellDictionary& dictionary, QString text)
     FindNext(0);
 }
 
-QList<TWordSpan> TSpellSession::Words(const QString& text)
+bool TSpellSession::NextWord(const QString& text, qsizetype from, TWordSpan& word)
 {
-    QList<TWordSpan> words;
-    qsizetype i = 0;
+    qsizetype i = from;
     const qsizetype size = text.size();
     while (i < size) {
         if (!IsWordChar(text[i])) {
@@ -67,9 +66,20 @@ QList<TWordSpan> TSpellSession::Words(const QString& text)
                 break;
             }
         }
-        if (!digits && !IsInLinkOrAddress(text, start, i))
-            words.append(TWordSpan { start, i - start });
+        if (!digits && !IsInLinkOrAddress(text, start, i)) {
+            word = TWordSpan { start, i - start };
+            return true;
+        }
     }
+    return false;
+}
+
+QList<TWordSpan> TSpellSession::Words(const QString& text)
+{
+    QList<TWordSpan> words;
+    TWordSpan word;
+    for (qsizetype from = 0; NextWord(text, from, word); from = word.Start + word.Length)
+        words.append(word);
     return words;
 }
 
@@ -130,10 +140,10 @@ bool TSpellSession::IsKnown(const QString& word)
 void TSpellSession::FindNext(qsizetype from)
 {
     FHasIssue = false;
-    // The text is scanned from a word boundary: a position inside a word would split it.
-    for (const TWordSpan& span : Words(FText)) {
-        if (span.Start < from)
-            continue;
+    // Positions given are word boundaries (a word's start or end), so the scan starts there and a
+    // long text is read once through the whole check.
+    TWordSpan span;
+    for (qsizetype at = from; NextWord(FText, at, span); at = span.Start + span.Length) {
         const QString word = FText.mid(span.Start, span.Length);
         if (IsKnown(word))
             continue;
@@ -177,21 +187,33 @@ int TSpellSession::ReplaceAll(const QString& replacement)
         return 0;
     const QString word = FIssue.Word;
     const qsizetype from = FIssue.Start;
-    // From the last occurrence backwards, so the earlier positions stay valid.
-    const QList<TWordSpan> words = Words(FText);
-    int count = 0;
-    for (auto span = words.crbegin(); span != words.crend(); ++span) {
-        if (span->Start < from)
-            break;
-        if (span->Length == word.size() && QStringView(FText).mid(span->Start, span->Length) == word) {
-            ReplaceAt(span->Start, span->Length, replacement);
-            ++count;
+    QList<TWordSpan> matches;
+    TWordSpan span;
+    for (qsizetype at = from; NextWord(FText, at, span); at = span.Start + span.Length)
+        if (span.Length == word.size() && QStringView(FText).mid(span.Start, span.Length) == word)
+            matches.append(span);
+    if (word != replacement && !matches.isEmpty()) {
+        // The followers from the last backwards, so the earlier positions stay valid for them; the
+        // text in one pass, so a long text with many occurrences is not moved once per occurrence.
+        if (OnReplace)
+            for (auto match = matches.crbegin(); match != matches.crend(); ++match)
+                OnReplace(match->Start, match->Length, replacement);
+        QString text;
+        text.reserve(FText.size() + matches.size() * (replacement.size() - word.size()));
+        qsizetype copied = 0;
+        for (const TWordSpan& match : matches) {
+            text += QStringView(FText).mid(copied, match.Start - copied);
+            text += replacement;
+            copied = match.Start + match.Length;
         }
+        text += QStringView(FText).mid(copied);
+        FText = text;
+        FChanged = true;
     }
-    for (const TWordSpan& span : Words(replacement))
-        FIgnored.insert(replacement.mid(span.Start, span.Length));
+    for (const TWordSpan& part : Words(replacement))
+        FIgnored.insert(replacement.mid(part.Start, part.Length));
     FindNext(from + replacement.size());
-    return count;
+    return int(matches.size());
 }
 
 void TSpellSession::Ignore()

@@ -68,6 +68,8 @@ public:
     /// The words of a text, in order; words mixed with digits, and parts of links and mail
     /// addresses, are left out.
     static QList<TWordSpan> Words(const QString& text);
+    /// The first word starting at or after from, which must not lie inside a word.
+    [[nodiscard]] static bool NextWord(const QString& text, qsizetype from, TWordSpan& word);
     /// The sentence around [start, start+length): from the end of the previous sentence to the end
     /// of this one, trimmed; the word's offset in it through wordOffset.
     static QString SentenceAround(const QString& text, qsizetype start, qsizetype length, qsizetype& wordOffset);

@@ -150,7 +150,7 @@ void TestSpellWindow::formattingSurvivesTheRoundTrip()
     QCOMPARE(window->CurrentWord(), QStringLiteral("teh"));
     QTest::mouseClick(window->btnReplace, Qt::LeftButton); // the bold one
     window->edtReplacement->setText(QStringLiteral("the"));
-    QTest::mouseClick(window->btnReplace, Qt::LeftButton);
+    QTest::mouseClick(window->btnReplaceAll, Qt::LeftButton);
     QCOMPARE(window->CurrentWord(), QString());
     QVERIFY(QApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("the the cat sat\non the mat."));
