@@ -525,6 +525,7 @@ void QuickPrint(TfrmPrintPreview& form, IDialogs& dialogs, TRtCustomRichEdit& ed
     const QString jobTitle = form.DocumentTitle();
     if (editor.SelectionLength() == 0 && fromToolButton) {
         form.ApplyJobSettings();
+        TWaitCursor busy;
         ::QuickPrint(preview, form.Paginator(), editor, jobTitle);
         return;
     }
