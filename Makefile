@@ -6,9 +6,10 @@ JOBS ?= $(shell nproc)
 export CCACHE_BASEDIR := $(CURDIR)
 # Debug builds would hash the build folder too; without it a fresh clone reuses the cache.
 export CCACHE_NOHASHDIR := 1
+PREFIX ?= /usr/local
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: deps build run test bench fuzz clean
+.PHONY: deps build run test bench fuzz clean install uninstall
 
 deps:
 	@bash scripts/install-deps.sh
@@ -24,6 +25,13 @@ test: deps
 	@if [ ! -f $(TEST_DIR)/CMakeCache.txt ]; then cmake -S . -B $(TEST_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"; fi
 	cmake --build $(TEST_DIR) -j$(JOBS)
 	cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# DESTDIR (from the environment or the command line) stages the files for a package.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)"
+
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(RELEASE_DIR)/install_manifest.txt -P desktop/Uninstall.cmake
 
 bench: build
 	@for b in $(RELEASE_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

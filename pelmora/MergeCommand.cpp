@@ -35,7 +35,7 @@ QByteArray ReadTemplate(const QString& path)
 } // namespace
 
 void RunMergeCommand(const QStringList& arguments, const QString& settingsFolder,
-    const std::function<void(int progress, int total)>& progress)
+    const std::function<void(int progress, int total)>& progress, const std::function<void(int printed, int total)>& printProgress)
 {
     QStringList positional;
     QString printerName;
@@ -126,5 +126,7 @@ void RunMergeCommand(const QStringList& arguments, const QString& settingsFolder
     }
     preview.EndUpdate();
     preview.PgPrinter().Title = QFileInfo(templatePath).fileName();
+    if (printProgress)
+        preview.OnPrintProgress = [&printProgress](QObject*, int printed, int total) { printProgress(printed, total); };
     preview.Print();
 }

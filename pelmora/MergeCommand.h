@@ -6,8 +6,10 @@
 #include <functional>
 
 /// Merges as the window does. Throws with the message for the user when anything fails;
-/// settingsFolder holds "Settings.ini". Progress gets each record laid out.
+/// settingsFolder holds "Settings.ini". Progress gets each record laid out, then printProgress each
+/// page printed.
 void RunMergeCommand(const QStringList& arguments, const QString& settingsFolder,
-    const std::function<void(int progress, int total)>& progress = {});
+    const std::function<void(int progress, int total)>& progress = {},
+    const std::function<void(int printed, int total)>& printProgress = {});
 
 extern const char* const MergeUsage;

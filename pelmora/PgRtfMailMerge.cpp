@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -73,6 +74,8 @@ void TPgRtfMailMerge::MergeRtf(const QByteArray& rtf)
     // each letter, so the receiver is free again as soon as a letter is laid out.
     TRichEditControl receiver;
     receiver.SetTextLimit(0x7FFFFFFF);
+    QElapsedTimer sincePainted;
+    sincePainted.start();
     for (int record = 1; record <= FMergeCount; ++record) {
         const QByteArray letter = Letter(compiled, record);
         if (!receiver.LoadBytes(SF_RTF, letter))
@@ -85,6 +88,11 @@ void TPgRtfMailMerge::MergeRtf(const QByteArray& rtf)
         // Each letter's private editor posts events; queued unseen through the whole merge, every
         // new one is compared with all before it, and the merge slows with the square of its size.
         QCoreApplication::sendPostedEvents();
+        // The windows repaint now and then through a long merge, not after every letter.
+        if (sincePainted.elapsed() >= 100) {
+            ProcessMessages();
+            sincePainted.restart();
+        }
     }
 }
 

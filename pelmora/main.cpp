@@ -2,6 +2,7 @@
 #include "Errors.h"
 #include "MergeCommand.h"
 #include "Shell.h"
+#include "TerminalProgress.h"
 
 #include <QApplication>
 
@@ -9,24 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 int RunMainWindow(QApplication& application, TShell& shell);
-
-namespace {
-
-bool StandardErrorIsTerminal()
-{
-#ifdef Q_OS_UNIX
-    return isatty(STDERR_FILENO) != 0;
-#else
-    return false;
-#endif
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -39,14 +23,19 @@ int main(int argc, char* argv[])
     if (merging) {
         int status = 0;
         try {
-            std::function<void(int, int)> progress;
-            if (StandardErrorIsTerminal())
-                progress = [](int done, int total) {
-                    std::fprintf(stderr, "\r%d of %d", done, total);
-                    if (done == total)
-                        std::fprintf(stderr, "\n");
+            // Progress is for a person watching, not for a log.
+            TTerminalProgress terminal;
+            std::function<void(int, int)> merged, printed;
+            if (terminal.Shown()) {
+                merged = [&terminal](int done, int total) {
+                    terminal.Update(QStringLiteral("Merging"), done, total, QStringLiteral("letter"));
                 };
-            RunMergeCommand(QCoreApplication::arguments().mid(2), shell.SettingsFolder(QStringLiteral("pelmora")), progress);
+                printed = [&terminal](int done, int total) {
+                    terminal.Update(QStringLiteral("Printing"), done, total, QStringLiteral("page"));
+                };
+            }
+            RunMergeCommand(
+                QCoreApplication::arguments().mid(2), shell.SettingsFolder(QStringLiteral("pelmora")), merged, printed);
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s\n", qPrintable(MessageOf(error)));
             status = 1;

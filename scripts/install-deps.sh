@@ -9,6 +9,8 @@ packages=(
     zlib1g-dev libjpeg62-turbo-dev libuemf-dev libbenchmark-dev
     fonts-liberation fonts-urw-base35 fontconfig
     poppler-utils qpdf imagemagick xauth
+    libhunspell-dev hunspell-fr hunspell-en-us
+    desktop-file-utils shared-mime-info mandoc groff-base man-db
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libfuzzer-14-dev)

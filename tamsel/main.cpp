@@ -17,6 +17,7 @@
 #include "PrinterDevice.h"
 #include "QtDialogs.h"
 #include "Shell.h"
+#include "TerminalProgress.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,10 +27,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -41,16 +38,6 @@ bool IsReadableDocument(const QString& path)
     static const QStringList Readable { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"),
         QStringLiteral(".txt") };
     return Readable.contains(ExtensionOf(path));
-}
-
-// Progress is for a person watching, not for a log.
-bool StandardErrorIsTerminal()
-{
-#ifdef Q_OS_UNIX
-    return isatty(STDERR_FILENO) != 0;
-#else
-    return false;
-#endif
 }
 
 // The presentation options after IN and OUT: --slide, --seconds and --frame, each once at most.
@@ -111,13 +98,14 @@ int Convert(IDialogs& dialogs, IShell& shell, IClock& clock, const QString& sour
         window->SetHeadless(true);
         window->OpenDocumentFrom(QFileInfo(source).absoluteFilePath());
         window->PresentationForm().SetOptions(presentation);
-        if (StandardErrorIsTerminal())
-            window->ExportForm().OnProgress = [](const QString& progress) {
-                std::fprintf(stderr, "\r%s", qPrintable(progress));
-                if (progress == QLatin1String("100%"))
-                    std::fprintf(stderr, "\n");
+        // Progress is for a person watching, not for a log.
+        TTerminalProgress progress;
+        if (progress.Shown())
+            window->ExportForm().OnProgress = [&progress, pages = 0](const QString& share) mutable {
+                progress.UpdatePercent(QStringLiteral("Exporting"), share.chopped(1).toInt(), ++pages, QStringLiteral("page"));
             };
         window->SaveDocumentTo(QFileInfo(target).absoluteFilePath());
+        window->ExportForm().OnProgress = nullptr;
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageOf(error)));
@@ -269,6 +257,17 @@ int Print(IDialogs& dialogs, IShell& shell, IClock& clock, const QStringList& ar
             SetCaptions(preview.Footer(), footer);
         if (copies != 0)
             preview.PgPrinter().SetPrintCopies(copies);
+        TTerminalProgress progress;
+        if (progress.Shown()) {
+            paginator.OnProgress = [&progress, pages = 0](QObject*, int percent) mutable {
+                // The last slice of a document may report its end as -1.
+                progress.UpdatePercent(QStringLiteral("Laying out"), percent < 0 ? 100 : percent, ++pages,
+                    QStringLiteral("page"));
+            };
+            preview.OnPrintProgress = [&progress](QObject*, int printed, int total) {
+                progress.Update(QStringLiteral("Printing"), printed, total, QStringLiteral("page"));
+            };
+        }
         QuickPrint(preview, paginator, *window.Editor, QFileInfo(source).fileName(), first, last);
         return 0;
     } catch (const std::exception& error) {

@@ -293,7 +293,9 @@ bool IsFolderWritable(const QString& folder)
 
 QString SettingsFolderFor(const QString& programFolder, const QString& configHome, const QString& programName)
 {
-    if (IsFolderWritable(programFolder))
+    // An installed program's bin folder holds programs only, though root could write there.
+    const bool installed = QFileInfo(programFolder).fileName() == QLatin1String("bin");
+    if (!installed && IsFolderWritable(programFolder))
         return programFolder;
     const QString folder = QDir(configHome).filePath(programName);
     QDir().mkpath(folder); // a failure shows when the settings are written

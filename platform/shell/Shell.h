@@ -82,7 +82,7 @@ private:
 QUrl UrlFromLink(const QString& link);
 
 /// The settings folder rule: the program folder when a file can really be created there (permission
-/// bits alone say little when running as root), else "<configHome>/<programName>", created if missing.
+/// bits alone say little when running as root) and it is no installed "bin" folder, else "<configHome>/<programName>", created if missing.
 QString SettingsFolderFor(const QString& programFolder, const QString& configHome, const QString& programName);
 
 /// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.

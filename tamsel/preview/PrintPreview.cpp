@@ -112,6 +112,8 @@ void TfrmPrintPreview::CreateControls()
     PgPreview1->SetPagesPerSheet(TPgPagesPerSheet::pgOnePage);
     PgRtfPreview1 = new TPgRtfPreview;
     PgRtfPreview1->SetPreview(PgPreview1);
+    // Between the pages of a long document the windows repaint.
+    PgRtfPreview1->OnProgress = [](QObject*, int) { ProcessMessages(); };
     ApplyMargins(TPgPrintMargins {});
     PgPreview1->SetZoom(35);
 
@@ -301,6 +303,7 @@ TPgPrintMargins TfrmPrintPreview::ApplyMargins(TPgPrintMargins margins)
 void TfrmPrintPreview::RebuildPreview()
 {
     ProcessMessages();
+    TWaitCursor busy;
     struct TIndicator {
         TfrmPrintPreview& Form;
         // A rebuild that keeps page 1 current raises no page change; the count may still differ.
@@ -522,6 +525,7 @@ void QuickPrint(TfrmPrintPreview& form, IDialogs& dialogs, TRtCustomRichEdit& ed
     const QString jobTitle = form.DocumentTitle();
     if (editor.SelectionLength() == 0 && fromToolButton) {
         form.ApplyJobSettings();
+        TWaitCursor busy;
         ::QuickPrint(preview, form.Paginator(), editor, jobTitle);
         return;
     }

@@ -148,6 +148,7 @@ TFrmMain::TFrmMain(IDialogs& dialogs, IShell& shell, IClock& clock, QString sett
     FormCreate();
     CreatePrintForms();
     UpdateCaretPosition(); // Line and Column show from the start, before the caret first moves
+    AcceptDocumentDrops();
 }
 
 TFrmMain::~TFrmMain()

@@ -17,6 +17,9 @@ class IClock;
 class IDialogs;
 class IShell;
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QThread;
@@ -106,6 +109,8 @@ public:
     void BtnNewClick();
     void BtnHistoryClick();
     void BtnOpenClick();
+    /// A document file dropped on the window: opened as Open opens it, after asking to save changes.
+    void DropDocument(const QString& path);
     void BtnSaveClick();
     void SaveDocumentAs1Click();
     /// sender: the tool button prints through the page engine; the Ctrl+P item asks the print dialog.
@@ -294,6 +299,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -322,6 +331,10 @@ private:
     void SetCaptionFor(const QString& path);
     void AddToHistory(const QString& path);
     void SaveWithDialog(TFileDialogData& dialog);
+    void OpenChosenDocument(const QString& path);
+    void AcceptDocumentDrops();
+    /// Accepts a drag that carries a document file and opens it once dropped; false for other drags.
+    bool HandleDocumentDrag(QEvent* event);
     void SaveDocumentFile(const QString& path);
     void AfterTransfer();
     void SetDocumentMode(bool plainText);

@@ -6,12 +6,18 @@
 #include "Errors.h"
 #include "FileNames.h"
 #include "History.h"
+#include "RichEditControl.h"
 #include "TrackBar.h"
 #include "WaitCursor.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -59,6 +65,23 @@ bool IsBinaryFile(const QString& path)
         chunk = file.read(64 * 1024);
     }
     return false;
+}
+
+// The first local document file a drag carries; empty when it carries none.
+QString DraggedDocument(const QMimeData* data)
+{
+    static const QStringList Documents { QStringLiteral(".rtf"), QStringLiteral(".doc"), QStringLiteral(".rtc"),
+        QStringLiteral(".txt") };
+    if (!data || !data->hasUrls())
+        return QString();
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QFileInfo file(url.toLocalFile());
+        if (file.isFile() && Documents.contains(ExtensionOf(file.fileName())))
+            return file.absoluteFilePath();
+    }
+    return QString();
 }
 
 const QString PlainTextQuestion = QStringLiteral("Saving as plain text removes all formatting and pictures. Continue?");
@@ -109,7 +132,11 @@ void TFrmMain::BtnOpenClick()
         ProcessMessages();
         return;
     }
-    const QString path = OpenFileDialog.FileName;
+    OpenChosenDocument(OpenFileDialog.FileName);
+}
+
+void TFrmMain::OpenChosenDocument(const QString& path)
+{
     ProcessMessages();
     AddToHistory(path); // before reading, so the entry stays even when reading fails
     ProcessMessages();
@@ -118,6 +145,65 @@ void TFrmMain::BtnOpenClick()
         OpenDocumentFrom(path);
     }
     ProcessMessages();
+}
+
+void TFrmMain::DropDocument(const QString& path)
+{
+    if (Editor->Modified())
+        PromptSaveChanges();
+    OpenChosenDocument(path);
+}
+
+void TFrmMain::AcceptDocumentDrops()
+{
+    // The editor takes dropped text itself; a dropped document file is the window's.
+    setAcceptDrops(true);
+    Editor->Control().viewport()->installEventFilter(this);
+}
+
+bool TFrmMain::HandleDocumentDrag(QEvent* event)
+{
+    auto* drag = static_cast<QDropEvent*>(event);
+    const QString path = DraggedDocument(drag->mimeData());
+    if (path.isEmpty())
+        return false;
+    if (event->type() != QEvent::Drop) {
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+        return true;
+    }
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    // Opened once the drop is over: a question asked inside it would hold the program it came from.
+    QTimer::singleShot(0, this, [this, path] { Run([&] { DropDocument(path); }); });
+    return true;
+}
+
+bool TFrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)
+        && watched == Editor->Control().viewport() && HandleDocumentDrag(event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!HandleDocumentDrag(event))
+        event->ignore();
+}
+
+void TFrmMain::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!HandleDocumentDrag(event))
+        event->ignore();
+}
+
+void TFrmMain::dropEvent(QDropEvent* event)
+{
+    if (!HandleDocumentDrag(event))
+        event->ignore();
 }
 
 void TFrmMain::SaveWithDialog(TFileDialogData& dialog)

@@ -44,6 +44,7 @@ private slots:
         QTest::newRow("a file") << "file";
         QTest::newRow("proc") << "/proc";
         QTest::newRow("empty") << QString();
+        QTest::newRow("installed") << "bin"; // writable for root, still no place for settings
     }
     void configFolderWhenProgramFolderUnwritable()
     {
@@ -51,6 +52,7 @@ private slots:
         QTemporaryDir work;
         QFile file(work.filePath("file"));
         QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(QDir(work.path()).mkdir("bin"));
         if (!programFolder.isEmpty() && QDir::isRelativePath(programFolder))
             programFolder = work.filePath(programFolder);
         const QString folder = SettingsFolderFor(programFolder, work.filePath("config"), "Tamsel");

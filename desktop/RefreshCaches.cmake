@@ -1,0 +1,16 @@
+# refresh_desktop_caches(DATADIR): tells the desktop about new or removed entries, types and icons.
+# Each tool is optional; a missing one only delays what the desktop shows until its next scan.
+function(refresh_desktop_caches datadir)
+    find_program(UPDATE_MIME update-mime-database)
+    find_program(UPDATE_DESKTOP update-desktop-database)
+    find_program(UPDATE_ICONS gtk-update-icon-cache)
+    if(UPDATE_MIME AND EXISTS "${datadir}/mime/packages")
+        execute_process(COMMAND "${UPDATE_MIME}" "${datadir}/mime" OUTPUT_QUIET ERROR_QUIET)
+    endif()
+    if(UPDATE_DESKTOP AND EXISTS "${datadir}/applications")
+        execute_process(COMMAND "${UPDATE_DESKTOP}" -q "${datadir}/applications" OUTPUT_QUIET ERROR_QUIET)
+    endif()
+    if(UPDATE_ICONS AND EXISTS "${datadir}/icons/hicolor/index.theme")
+        execute_process(COMMAND "${UPDATE_ICONS}" -q -t "${datadir}/icons/hicolor" OUTPUT_QUIET ERROR_QUIET)
+    endif()
+endfunction()

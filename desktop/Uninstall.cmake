@@ -1,0 +1,22 @@
+# cmake -DMANIFEST=build/install_manifest.txt -P Uninstall.cmake: removes what that install wrote,
+# under $DESTDIR when it is given as it was to the install (the list holds the paths without it),
+# and refreshes the desktop's caches where they exist: a staged install never built any.
+if(NOT EXISTS "${MANIFEST}")
+    message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} does not exist (install first)")
+endif()
+file(STRINGS "${MANIFEST}" files)
+set(datadir "")
+foreach(listed IN LISTS files)
+    set(file "$ENV{DESTDIR}${listed}")
+    if(IS_SYMLINK "${file}" OR EXISTS "${file}")
+        message(STATUS "Removing ${file}")
+        file(REMOVE "${file}")
+    endif()
+    if(file MATCHES "^(.*)/applications/[^/]+\\.desktop$")
+        set(datadir "${CMAKE_MATCH_1}")
+    endif()
+endforeach()
+if(datadir AND EXISTS "${datadir}/mime/mime.cache")
+    include("${CMAKE_CURRENT_LIST_DIR}/RefreshCaches.cmake")
+    refresh_desktop_caches("${datadir}")
+endif()
