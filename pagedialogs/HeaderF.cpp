@@ -3,6 +3,7 @@
 
 #include "Dialogs.h"
 #include "Hints.h"
+#include "PgPreview.h"
 #include "SkinButton.h"
 #include "SkinCheckBox.h"
 #include "SkinComboBox.h"
@@ -234,3 +235,27 @@ void THeaderFooterForm::uxButton4Click()
 }
 
 void THeaderFooterForm::SpeedButton1Click() { FDialogs.ShowInformation(HeaderFooterHelp); }
+
+void ApplyHeaderFooter(const THeaderFooterForm& form, TPgPreview& preview)
+{
+    TPgHeader& header = preview.Header();
+    TPgFooter& footer = preview.Footer();
+    const TFont font = form.CaptionFont();
+    int style = 0;
+    const bool styled = form.LineStyle(style);
+    QLineEdit* const boxes[6] = { form.Edit1, form.Edit2, form.Edit3, form.Edit4, form.Edit5, form.Edit6 };
+    int box = 0;
+    for (TPgHeaderFooter* part : { static_cast<TPgHeaderFooter*>(&header), static_cast<TPgHeaderFooter*>(&footer) }) {
+        TPgPen pen = part->Pen();
+        pen.Color = form.LineColor();
+        if (styled)
+            pen.Style = DWORD(style);
+        part->SetPen(pen);
+        for (int i = 0; i < 3; ++i) {
+            part->Caption(i).SetFont(font);
+            part->Caption(i).SetCaption(boxes[box++]->text().left(40));
+        }
+    }
+    header.SetShowLine(form.uxCheckBox1->Checked());
+    footer.SetShowLine(form.uxCheckBox2->Checked());
+}

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class IDialogs;
+class TPgPreview;
 class QLabel;
 class QLineEdit;
 class TSkinButton;
@@ -71,3 +72,7 @@ private:
     COLORREF FLineColor = 0;
     COLORREF FFontColor = 0;
 };
+
+/// Gives the preview's header and footer what the dialog holds: line colour and style, the first
+/// box's font for all six captions, the six texts and whether each shows its line.
+void ApplyHeaderFooter(const THeaderFooterForm& form, TPgPreview& preview);

@@ -473,6 +473,16 @@ void TPrintPreviewForm::uxButton1Click()
     FDialogs.ShowInformation(QStringLiteral("Printing from Page %1 to Page %2").arg(first).arg(last));
 }
 
+TPrintPreviewForm::TRelayoutAfter::~TRelayoutAfter()
+{
+    // Runs while a failure may be unwinding: it reports its own error instead of throwing.
+    try {
+        Form.Relayout();
+    } catch (const std::exception& error) {
+        Form.FDialogs.ShowError(Form.windowTitle(), QString::fromUtf8(error.what()));
+    }
+}
+
 void TPrintPreviewForm::btnMarginsClick()
 {
     TPgPrintMargins shown = FMarginsForm.Values();
@@ -484,18 +494,7 @@ void TPrintPreviewForm::btnMarginsClick()
     if (FDialogs.ShowModal(FMarginsForm) != TModalResult::mrOk)
         return;
     FMarginsForm.hide();
-    struct TRelayout {
-        TPrintPreviewForm& Form;
-        ~TRelayout()
-        {
-            // Laid out again even when the settings could not be written.
-            try {
-                Form.Relayout();
-            } catch (const std::exception& error) {
-                Form.FDialogs.ShowError(Form.windowTitle(), QString::fromUtf8(error.what()));
-            }
-        }
-    } relayout { *this };
+    const TRelayoutAfter relayout { *this }; // also when the settings cannot be written
     const TPgPrintMargins chosen = FMarginsForm.Values();
     {
         TPreviewUpdate update(*PgPreview1);
@@ -517,42 +516,12 @@ void TPrintPreviewForm::btnMarginsClick()
 
 void TPrintPreviewForm::btnHeaderClick()
 {
-    TPgHeader& header = PgPreview1->Header();
-    TPgFooter& footer = PgPreview1->Footer();
-    FHeaderFooterForm.uxCheckBox1->SetChecked(header.ShowLine());
-    FHeaderFooterForm.uxCheckBox2->SetChecked(footer.ShowLine());
+    FHeaderFooterForm.uxCheckBox1->SetChecked(PgPreview1->Header().ShowLine());
+    FHeaderFooterForm.uxCheckBox2->SetChecked(PgPreview1->Footer().ShowLine());
     if (FDialogs.ShowModal(FHeaderFooterForm) != TModalResult::mrOk)
         return;
     FHeaderFooterForm.hide();
-    struct TRelayout {
-        TPrintPreviewForm& Form;
-        ~TRelayout()
-        {
-            try {
-                Form.Relayout();
-            } catch (const std::exception& error) {
-                Form.FDialogs.ShowError(Form.windowTitle(), QString::fromUtf8(error.what()));
-            }
-        }
-    } relayout { *this };
+    const TRelayoutAfter relayout { *this };
     TPreviewUpdate update(*PgPreview1);
-    const TFont font = FHeaderFooterForm.CaptionFont();
-    int style = 0;
-    const bool styled = FHeaderFooterForm.LineStyle(style);
-    QLineEdit* const boxes[6] = { FHeaderFooterForm.Edit1, FHeaderFooterForm.Edit2, FHeaderFooterForm.Edit3,
-        FHeaderFooterForm.Edit4, FHeaderFooterForm.Edit5, FHeaderFooterForm.Edit6 };
-    int box = 0;
-    for (TPgHeaderFooter* part : { static_cast<TPgHeaderFooter*>(&header), static_cast<TPgHeaderFooter*>(&footer) }) {
-        TPgPen pen = part->Pen();
-        pen.Color = FHeaderFooterForm.LineColor();
-        if (styled)
-            pen.Style = DWORD(style);
-        part->SetPen(pen);
-        for (int i = 0; i < 3; ++i) {
-            part->Caption(i).SetFont(font);
-            part->Caption(i).SetCaption(boxes[box++]->text().left(40));
-        }
-    }
-    header.SetShowLine(FHeaderFooterForm.uxCheckBox1->Checked());
-    footer.SetShowLine(FHeaderFooterForm.uxCheckBox2->Checked());
+    ApplyHeaderFooter(FHeaderFooterForm, *PgPreview1);
 }

@@ -79,6 +79,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Lays the letters out again when it goes out of scope.
+    struct TRelayoutAfter {
+        TPrintPreviewForm& Form;
+        ~TRelayoutAfter();
+    };
+
     void CreateControls();
     void Run(const std::function<void()>& handler);
     /// The letters laid out again from the last merge's editor and records.

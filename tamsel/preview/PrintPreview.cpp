@@ -438,26 +438,7 @@ void TfrmPrintPreview::EditHeaderFooter()
         ~TRebuild() { Form.RebuildPreview(); }
     } rebuild { *this };
     TPreviewUpdate update(*PgPreview1);
-    const TFont font = FHeaderFooterForm.CaptionFont();
-    int style = 0;
-    const bool styled = FHeaderFooterForm.LineStyle(style);
-    QLineEdit* const boxes[6] = { FHeaderFooterForm.Edit1, FHeaderFooterForm.Edit2, FHeaderFooterForm.Edit3,
-        FHeaderFooterForm.Edit4, FHeaderFooterForm.Edit5, FHeaderFooterForm.Edit6 };
-    int box = 0;
-    for (TPgHeaderFooter* part : { static_cast<TPgHeaderFooter*>(&header), static_cast<TPgHeaderFooter*>(&footer) }) {
-        TPgPen pen = part->Pen();
-        pen.Color = FHeaderFooterForm.LineColor();
-        if (styled)
-            pen.Style = DWORD(style);
-        part->SetPen(pen);
-        for (int i = 0; i < 3; ++i) {
-            part->Caption(i).SetFont(font);
-            part->Caption(i).SetCaption(boxes[box++]->text());
-        }
-        part->SetVisible(true);
-    }
-    header.SetShowLine(FHeaderFooterForm.uxCheckBox1->Checked());
-    footer.SetShowLine(FHeaderFooterForm.uxCheckBox2->Checked());
+    ApplyHeaderFooter(FHeaderFooterForm, *PgPreview1);
 }
 
 // ---- quick print ----

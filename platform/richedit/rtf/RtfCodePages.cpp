@@ -339,7 +339,9 @@ void TMultiByteDecoder::Decode(int codePage, const QByteArray& bytes, QString& t
 
 QString TextFromUtf8OrWindows1252(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence cut off by the end (a Windows-1252 letter last) is an error, not
+    // bytes held back for more input and lost.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;

@@ -56,6 +56,8 @@ void TestControlStreams::plainTextIsUtf8OrWindows1252_data()
     QTest::newRow("utf-8") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC") << QStringLiteral("café €");
     QTest::newRow("utf-8 with bom") << QByteArray("\xEF\xBB\xBFna\xC3\xAFve") << QStringLiteral("naïve");
     QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80 \x93quoted\x94") << QStringLiteral("café € “quoted”");
+    QTest::newRow("windows-1252 letter last") << QByteArray("caf\xE9") << QStringLiteral("café");
+    QTest::newRow("utf-8 cut off last") << QByteArray("caf\xC3") << QStringLiteral("cafÃ");
 }
 
 void TestControlStreams::plainTextIsUtf8OrWindows1252()
