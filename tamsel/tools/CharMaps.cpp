@@ -39,6 +39,16 @@ QFont MapFont(const QString& face, int points)
 
 } // namespace
 
+QString SymbolFaceCharacter(int code)
+{
+    if (code < 32 || code > 255 || code == 127)
+        return QString();
+    if (code == 0xBE)
+        return QString(QChar(0x2500));
+    const char16_t character = UnicodeFromSymbolCode(static_cast<unsigned char>(code));
+    return character >= 0xF000 ? QString() : QString(QChar(character));
+}
+
 QString CharMapCharacter(const QString& face, int code)
 {
     if (code == 9)
@@ -47,9 +57,7 @@ QString CharMapCharacter(const QString& face, int code)
         return QString();
     char16_t character = 0;
     if (IsAdobeSymbolFace(face)) {
-        character = UnicodeFromSymbolCode(static_cast<unsigned char>(code));
-        if (character >= 0xF000) // a code the symbol encoding leaves empty
-            return QString();
+        return SymbolFaceCharacter(code);
     } else if (IsSymbolFamily(face)) {
         character = char16_t(0xF000 + code); // the font's own code, kept as the RTF reader keeps it
     } else {
@@ -60,12 +68,22 @@ QString CharMapCharacter(const QString& face, int code)
     return QString(QChar(character));
 }
 
+void SubstituteSymbolFace()
+{
+    static const bool done = [] {
+        QFont::insertSubstitutions(QStringLiteral("Symbol"), { QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Serif") });
+        return true;
+    }();
+    (void)done;
+}
+
 QString AltCodeText(int code) { return u'0' + QString::number(code); }
 
 TDLLForm::TDLLForm(IDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , FDialogs(dialogs)
 {
+    SubstituteSymbolFace();
     setObjectName(QStringLiteral("DLLForm"));
     setWindowTitle(QStringLiteral("Table de Caractères"));
     setFixedSize(718, 538);

@@ -22,6 +22,14 @@ constexpr int CharMapCode(int column, int row) { return (row * CharMapColumns + 
 /// (0, the control codes 1 to 31 except the tab, 127, and codes a code page leaves undefined) give
 /// empty text, so nothing invisible enters the document.
 QString CharMapCharacter(const QString& face, int code);
+/// The Unicode character a code of the "Symbol" face shows, or an empty string for codes it leaves
+/// empty. The arrow extender (0xBE) becomes the box-drawing line, as no installed font has its own
+/// character.
+QString SymbolFaceCharacter(int code);
+/// Text in the "Symbol" face holds the Unicode characters its codes stand for; the symbol-encoded
+/// font installed under that name has no glyphs for them, so the face is drawn with Unicode fonts
+/// that have. Called by the tools' windows; once per process.
+void SubstituteSymbolFace();
 /// The keyboard code shown beside "ALT + ": "0" and the code in decimal ("065").
 QString AltCodeText(int code);
 

@@ -137,6 +137,11 @@ public:
         painter->save();
         painter->fillRect(option.rect, QColorFromColorRef(CellBackground(FTable, c, r)));
         DrawCellText(*painter, FTable, c, r, option.rect);
+        if (option.state & QStyle::State_HasFocus) { // where typing goes, without a selection colour
+            painter->setPen(QPen(Qt::black, 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+        }
         painter->restore();
     }
 
@@ -187,31 +192,41 @@ TTableImport ParseTableTextFile(const QByteArray& bytes)
 {
     if (bytes.size() > MaxTableFileBytes)
         throw EConvertError(QStringLiteral("The table file is too large"));
-    QList<QByteArray> lines = bytes.split('\n');
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF"); // a UTF-8 byte order mark
+    const QByteArray text = marked ? bytes.mid(3) : bytes;
+    QList<QByteArray> lines = text.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the last line's ending
     if (lines.size() < 2)
         throw EConvertError(QStringLiteral("The table file does not start with a column and a row count"));
-    TTableImport result;
-    QList<QString> texts;
-    texts.reserve(lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        QByteArray& line = lines[i];
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.size() > MaxTableLineBytes)
+        if (lines[i].endsWith('\r'))
+            lines[i].chop(1);
+        if (lines[i].size() > MaxTableLineBytes)
             throw EConvertError(QStringLiteral("Line %1 of the table file is too long").arg(i + 1));
-        texts.append(TextFromUtf8OrWindows1252(line));
     }
-    result.ColCount = std::clamp(CountOf(texts[0], "column count"), 1, MaxTableCells);
-    result.RowCount = std::clamp(CountOf(texts[1], "row count"), 1, MaxTableCells);
-    const qlonglong stride = StrideOf(texts[1]);
-    for (qsizetype i = 2; i < texts.size(); ++i) {
+    // One encoding for the whole file: UTF-8 when all of it is, else Windows-1252.
+    // Invalid bytes decode to U+FFFD, which does not encode back to them.
+    const bool isUtf8 = marked || QString::fromUtf8(text).toUtf8() == text;
+    auto decode = [isUtf8](const QByteArray& line) {
+        if (isUtf8)
+            return QString::fromUtf8(line);
+        QString text(line.size(), QChar());
+        for (qsizetype i = 0; i < line.size(); ++i)
+            text[i] = QChar(SingleByteTable(CpAnsi)->map[static_cast<unsigned char>(line[i])]);
+        return text;
+    };
+    TTableImport result;
+    result.ColCount = std::clamp(CountOf(decode(lines[0]), "column count"), 1, MaxTableCells);
+    const QString rows = decode(lines[1]);
+    result.RowCount = std::clamp(CountOf(rows, "row count"), 1, MaxTableCells);
+    const qlonglong stride = StrideOf(rows);
+    for (qsizetype i = 2; i < lines.size(); ++i) {
         const qlonglong index = i - 2;
         const qlonglong column = index / stride;
         const qlonglong row = index % stride;
         if (column < MaxTableCells && row < MaxTableCells)
-            result.Cells[std::size_t(column)][std::size_t(row)] = SingleLineCell(texts[i]);
+            result.Cells[std::size_t(column)][std::size_t(row)] = SingleLineCell(decode(lines[i]));
     }
     return result;
 }

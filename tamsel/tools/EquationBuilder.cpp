@@ -1,6 +1,7 @@
 // EquationBuilder.cpp: the equation builder.
 #include "EquationBuilder.h"
 
+#include "CharMaps.h"
 #include "CommandGuard.h"
 #include "EnhMetafile.h"
 #include "Errors.h"
@@ -36,7 +37,7 @@ void AddSymbols(std::vector<TSymbolButton>& buttons, std::initializer_list<int> 
     auto code = codes.begin();
     for (int number : numbers) {
         buttons.push_back({ number, QStringLiteral("Symbol"),
-            QString(QChar(UnicodeFromSymbolCode(static_cast<unsigned char>(*code++)))), true });
+            SymbolFaceCharacter(*code++), true });
     }
 }
 
@@ -52,7 +53,7 @@ void AddSymbolRange(std::vector<TSymbolButton>& buttons, int firstNumber, int la
 {
     for (int n = firstNumber; n <= lastNumber; ++n)
         buttons.push_back({ n, QStringLiteral("Symbol"),
-            QString(QChar(UnicodeFromSymbolCode(static_cast<unsigned char>(firstCode + n - firstNumber)))), true });
+            SymbolFaceCharacter(firstCode + n - firstNumber), true });
 }
 
 std::vector<TSymbolButton> MakeButtons()
@@ -78,7 +79,7 @@ std::vector<TSymbolButton> MakeButtons()
             0xF5, 0xEB, 0xFB, 0xEE, 0xFE, 0xE8, 0xF8 };
         for (std::size_t i = 0; i < numbers.size(); ++i)
             buttons.push_back({ numbers[i], QStringLiteral("Symbol"),
-                QString(QChar(UnicodeFromSymbolCode(static_cast<unsigned char>(codes[i])))), true });
+                SymbolFaceCharacter(codes[i]), true });
     }
     const int ansi[] = { 0xBA, 0xB9, 0xB2, 0xB3, 0xBC, 0xBD, 0xBE, 0x83 };
     const int ansiNumbers[] = { 73, 74, 75, 76, 77, 78, 79, 81 };
@@ -127,6 +128,7 @@ TfrmEBuilder::TfrmEBuilder(IDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , FDialogs(dialogs)
 {
+    SubstituteSymbolFace();
     setObjectName(QStringLiteral("frmEBuilder"));
     setWindowTitle(QStringLiteral("Equation Builder"));
     setFixedSize(848, 526);
