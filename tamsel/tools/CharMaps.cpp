@@ -13,7 +13,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QTableWidget>
 
@@ -220,13 +222,19 @@ void TDLLForm::DrawPreview()
         QPainter painter(&picture);
         painter.setPen(Qt::black);
         painter.drawRect(0, 0, picture.width() - 1, picture.height() - 1);
-        painter.setFont(MapFont(MapFontName(), PreviewPoints));
-        painter.setPen(Navy);
         QString shown = ChosenCharacter();
         if (shown == u"\t")
             shown.clear();
-        painter.drawText(QRect(1, 1, picture.width() - 2, picture.height() - 2),
-            Qt::AlignCenter | Qt::TextSingleLine, shown);
+        // As an outline: glyphs this large may be left out of the raster engine's glyph cache.
+        const QFont font = MapFont(MapFontName(), PreviewPoints);
+        const QFontMetricsF metrics(font, &picture);
+        const QRectF box(1, 1, picture.width() - 2, picture.height() - 2);
+        QPainterPath outline;
+        outline.addText(box.left() + (box.width() - metrics.horizontalAdvance(shown)) / 2,
+            box.top() + (box.height() - metrics.height()) / 2 + metrics.ascent(), font, shown);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipRect(box);
+        painter.fillPath(outline, Navy);
     }
     Image1->setPixmap(picture);
 }

@@ -107,6 +107,23 @@ private slots:
         QCOMPARE(ClipboardText(), QStringLiteral("AAA"));
     }
 
+    void PreviewShowsTheCharacter()
+    {
+        TScriptedDialogs dialogs;
+        TDLLForm map(dialogs);
+        map.SetMapFontName(QStringLiteral("Arial"));
+        map.StringGrid1SelectCell(5, 3);
+        map.show(); // drawn again on showing
+        const QImage preview = map.Image1->pixmap().toImage();
+        map.hide();
+        QCOMPARE(preview.size(), QSize(121, 129));
+        int navy = 0;
+        for (int y = 2; y < preview.height() - 2; ++y)
+            for (int x = 2; x < preview.width() - 2; ++x)
+                navy += QColor(preview.pixel(x, y)).blue() > 100 && QColor(preview.pixel(x, y)).red() < 100;
+        QVERIFY2(navy > 500, qPrintable(QString::number(navy) + u' ' + QString::number(preview.width()))); // a 70-point letter
+    }
+
     void CodeZeroCollectsNothing()
     {
         TScriptedDialogs dialogs;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 
 namespace {
 
@@ -32,6 +33,12 @@ private slots:
         TMainFixture fixture;
         fixture.Type(QStringLiteral("x = "));
         fixture.Dialogs.QueueModal(On<TDLLForm>([](TDLLForm& map) {
+            const QImage preview = map.Image1->pixmap().toImage();
+            int inked = 0;
+            for (int y = 2; y < preview.height() - 2; ++y)
+                for (int x = 2; x < preview.width() - 2; ++x)
+                    inked += qGray(preview.pixel(x, y)) < 128;
+            QVERIFY2(inked > 300, qPrintable(QString::number(inked))); // the remembered "A", 70 points
             map.SetMapFontName(QStringLiteral("Symbol"));
             map.StringGrid1SelectCell(17, 4); // code 97: alpha
             map.btnInsert->Click();
