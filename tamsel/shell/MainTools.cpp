@@ -49,7 +49,7 @@ void TFrmMain::BtnCharClick()
     // The map's face, with the size and colour the text has where it goes.
     const int size = Editor->SelectionAttributes().Size();
     const COLORREF color = Editor->SelectionAttributes().Color();
-    attributes.SetName(FCharMap->MapFontName());
+    attributes.SetName(FCharMap->InsertFontName());
     attributes.SetSize(size);
     attributes.SetColor(color);
     attributes.SetCharset(IsSymbolFont() ? SYMBOL_CHARSET : DEFAULT_CHARSET);

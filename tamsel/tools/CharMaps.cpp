@@ -34,7 +34,9 @@ bool IsAdobeSymbolFace(const QString& face)
 
 QFont MapFont(const QString& face, int points)
 {
-    QFont font(face);
+    // The symbol font's codes are shown as the Unicode characters they stand for, which the "Symbol"
+    // face draws through its substitutes.
+    QFont font(IsAdobeSymbolFace(face) ? QStringLiteral("Symbol") : face);
     font.setPointSize(points);
     return font;
 }
@@ -164,6 +166,11 @@ TDLLForm::TDLLForm(IDialogs& dialogs, QWidget* parent)
 }
 
 QString TDLLForm::MapFontName() const { return FontComboBox1->FontName(); }
+
+QString TDLLForm::InsertFontName() const
+{
+    return IsAdobeSymbolFace(MapFontName()) ? QStringLiteral("Symbol") : MapFontName();
+}
 
 void TDLLForm::SetMapFontName(const QString& face)
 {

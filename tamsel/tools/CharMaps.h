@@ -41,6 +41,9 @@ public:
     /// The face shown in the font box; refills the map when it changes.
     QString MapFontName() const;
     void SetMapFontName(const QString& face);
+    /// The face the chosen characters take in the document: "Symbol" for the symbol font under any
+    /// of its names, so that the document draws them as the map shows them.
+    QString InsertFontName() const;
     int ChosenCode() const { return CharMapCode(FCellColumn, FCellRow); }
     /// The character the map inserts, in the map font.
     QString ChosenCharacter() const { return CharMapCharacter(MapFontName(), ChosenCode()); }

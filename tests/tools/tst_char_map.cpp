@@ -162,6 +162,9 @@ private slots:
         map.StringGrid1SelectCell(17, 4);
         map.btnInsert->Click();
         QCOMPARE(ClipboardText(), QString(QChar(0x03B1)));
+        map.SetMapFontName(QStringLiteral("Standard Symbols PS"));
+        QCOMPARE(map.InsertFontName(), QStringLiteral("Symbol"));
+        QCOMPARE(map.StringGrid1->item(4, 17)->text(), QString(QChar(0x03B1)));
     }
 };
 
