@@ -17,6 +17,11 @@
 #include "WindowDragger.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGlyphRun>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -116,11 +121,37 @@ TEnhMetafile EquationPicture(TRtRichEdit& editor)
     const int height = int(std::ceil(laidOut.height())) + 2 * PictureMargin;
     if (width > MaxPictureSide || height > MaxPictureSide)
         throw EConvertError(QStringLiteral("The equation is too large for a picture"));
-    return RecordToolPicture(QSize(width, height), QStringLiteral("Equation"), [&copy](QPainter& painter) {
+    // The glyphs go into the picture as outlines, so that it shows the same at any size and in any
+    // program, whatever fonts or glyph caches the reader has.
+    QPainterPath ink;
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        (void)copy->documentLayout()->blockBoundingRect(block); // lays the block out
+        const QTextLayout* layout = block.layout();
+        if (!layout)
+            continue;
+        const QPointF origin = layout->position();
+        QList<QGlyphRun> runs;
+        for (int i = 0; i < layout->lineCount(); ++i)
+            runs += layout->lineAt(i).glyphRuns(layout->lineAt(i).textStart(), layout->lineAt(i).textLength());
+        for (const QGlyphRun& run : runs) {
+            const QRawFont font = run.rawFont();
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+                ink.addPath(font.pathForGlyph(glyphs[i]).translated(origin + positions[i]));
+            if (run.underline() && !positions.isEmpty()) {
+                const QRectF bounds = run.boundingRect().translated(origin);
+                const qreal y = origin.y() + positions.first().y() + font.underlinePosition();
+                ink.addRect(QRectF(bounds.left(), y, bounds.width(), std::max<qreal>(1.0, font.lineThickness())));
+            }
+        }
+    }
+    if (ink.isEmpty())
+        throw EConvertError(QStringLiteral("There is no equation to insert"));
+    return RecordToolPicture(QSize(width, height), QStringLiteral("Equation"), [&ink](QPainter& painter) {
         painter.translate(PictureMargin, PictureMargin);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette.setColor(QPalette::Text, Qt::black);
-        copy->documentLayout()->draw(&painter, context);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(ink, Qt::black);
     });
 }
 

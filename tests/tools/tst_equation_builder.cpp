@@ -86,7 +86,7 @@ private slots:
         QVERIFY2(size.width() >= metrics.horizontalAdvance(line), qPrintable(QString::number(size.width())));
         QVERIFY(size.height() >= 2 * metrics.height());
         // The last line's ink reaches the lower part of the picture: nothing is cut off.
-        const QImage image = picture.ToImage(size / 4);
+        const QImage image = picture.ToImage(size);
         bool inkBelow = false;
         for (int y = image.height() * 3 / 4; y < image.height() && !inkBelow; ++y)
             for (int x = 0; x < image.width(); ++x)
