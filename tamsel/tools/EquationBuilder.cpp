@@ -130,19 +130,33 @@ TEnhMetafile EquationPicture(TRtRichEdit& editor)
         if (!layout)
             continue;
         const QPointF origin = layout->position();
-        QList<QGlyphRun> runs;
-        for (int i = 0; i < layout->lineCount(); ++i)
-            runs += layout->lineAt(i).glyphRuns(layout->lineAt(i).textStart(), layout->lineAt(i).textLength());
-        for (const QGlyphRun& run : runs) {
-            const QRawFont font = run.rawFont();
-            const QList<quint32> glyphs = run.glyphIndexes();
-            const QList<QPointF> positions = run.positions();
-            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
-                ink.addPath(font.pathForGlyph(glyphs[i]).translated(origin + positions[i]));
-            if (run.underline() && !positions.isEmpty()) {
-                const QRectF bounds = run.boundingRect().translated(origin);
-                const qreal y = origin.y() + positions.first().y() + font.underlinePosition();
-                ink.addRect(QRectF(bounds.left(), y, bounds.width(), std::max<qreal>(1.0, font.lineThickness())));
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+                const QTextFragment piece = fragment.fragment();
+                const int start = std::max(piece.position() - block.position(), line.textStart());
+                const int end = std::min(piece.position() - block.position() + piece.length(), line.textStart() + line.textLength());
+                if (end <= start)
+                    continue;
+                const auto alignment = piece.charFormat().verticalAlignment();
+                for (const QGlyphRun& run : line.glyphRuns(start, end - start)) {
+                    const QRawFont font = run.rawFont();
+                    // Raised and lowered as the editor shows them; the runs come without the shift.
+                    const qreal height = font.ascent() + font.descent();
+                    const qreal shift = alignment == QTextCharFormat::AlignSuperScript ? -height / 2
+                        : alignment == QTextCharFormat::AlignSubScript                  ? height / 6
+                                                                                         : 0.0;
+                    const QPointF at = origin + QPointF(0, shift);
+                    const QList<quint32> glyphs = run.glyphIndexes();
+                    const QList<QPointF> positions = run.positions();
+                    for (qsizetype g = 0; g < glyphs.size() && g < positions.size(); ++g)
+                        ink.addPath(font.pathForGlyph(glyphs[g]).translated(at + positions[g]));
+                    if (run.underline() && !positions.isEmpty()) {
+                        const QRectF bounds = run.boundingRect().translated(at);
+                        const qreal y = at.y() + positions.first().y() + font.underlinePosition();
+                        ink.addRect(QRectF(bounds.left(), y, bounds.width(), std::max<qreal>(1.0, font.lineThickness())));
+                    }
+                }
             }
         }
     }

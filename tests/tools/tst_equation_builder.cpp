@@ -94,6 +94,32 @@ private slots:
         QVERIFY(inkBelow);
     }
 
+    void PictureRaisesSuperscripts()
+    {
+        TScriptedDialogs dialogs;
+        TfrmEBuilder builder(dialogs);
+        builder.EQBuilder->SetText(QStringLiteral("x2"));
+        builder.EQBuilder->SelectAll();
+        builder.EQBuilder->SelectionAttributes().SetName(QStringLiteral("Arial"));
+        builder.EQBuilder->SelectionAttributes().SetSize(40);
+        builder.EQBuilder->SetSelectionStart(1);
+        builder.EQBuilder->SetSelectionLength(1);
+        builder.EQBuilder->SelectionAttributes().SetScriptPosition(TScriptPosition::spSuperscript);
+        const TEnhMetafile picture = EquationPicture(*builder.EQBuilder);
+        const QImage image = picture.ToImage(picture.SizePixels(96, 96));
+        auto topInk = [&image](int from, int to) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = from; x < to; ++x)
+                    if (qGray(image.pixel(x, y)) < 128)
+                        return y;
+            return image.height();
+        };
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSize(40);
+        const int split = 5 + QFontMetrics(font).horizontalAdvance(u'x');
+        QVERIFY(topInk(split, image.width()) < topInk(0, split)); // the small 2 stands above the x
+    }
+
     void FailedPictureSetsNoRequest()
     {
         TScriptedDialogs dialogs;
