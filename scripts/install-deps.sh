@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
     zlib1g-dev libjpeg62-turbo-dev libuemf-dev libbenchmark-dev
-    fonts-liberation fonts-urw-base35 fontconfig
+    fonts-liberation fonts-urw-base35 fonts-dejavu-core fontconfig
     poppler-utils qpdf imagemagick xauth
     libhunspell-dev hunspell-fr hunspell-en-us
     desktop-file-utils shared-mime-info mandoc groff-base man-db

@@ -2,9 +2,13 @@
 // the side panel and the companion programs.
 #include "Main.h"
 
+#include "CharMaps.h"
 #include "Clock.h"
 #include "ColorComboBox.h"
 #include "CommandGuard.h"
+#include "DllFormU.h"
+#include "EmotIcons.h"
+#include "EquationBuilder.h"
 #include "Errors.h"
 #include "FontComboBox.h"
 #include "HeaderF.h"
@@ -146,6 +150,7 @@ TFrmMain::TFrmMain(IDialogs& dialogs, IShell& shell, IClock& clock, QString sett
     setAutoFillBackground(true);
     CreateControls();
     FormCreate();
+    CreateToolForms();
     CreatePrintForms();
     UpdateCaretPosition(); // Line and Column show from the start, before the caret first moves
     AcceptDocumentDrops();
@@ -156,6 +161,7 @@ TFrmMain::~TFrmMain()
     FDestroying = true; // a worker still waiting opens no dialog now
     WaitForWorkers();
     FreePrintForms();
+    FreeToolForms();
     if (FrmMain == this)
         FrmMain = nullptr;
 }
@@ -859,13 +865,6 @@ void TFrmMain::EditorURLClick(const QString& urlText)
     (void)FShell.OpenLink(urlText); // a link never starts a program; refused ones do nothing
 }
 
-// ---- commands of later parts of the program ----
-
-void TFrmMain::NotAvailable(const QString& what)
-{
-    FDialogs.ShowInformation(QStringLiteral("%1 is not available in this version of Tamsel Express.").arg(what));
-}
-
 // ---- printing ----
 
 void TFrmMain::CreatePrintForms()
@@ -905,11 +904,6 @@ void TFrmMain::BtnPrintPreviewClick()
     if (FPrintPreview)
         FPrintPreview->OpenPrintPreview();
 }
-
-void TFrmMain::BtnEmoticonsClick() { NotAvailable(QStringLiteral("Inserting emoticons")); }
-void TFrmMain::BtnCharClick() { NotAvailable(QStringLiteral("The character map")); }
-void TFrmMain::InsertTable1Click() { NotAvailable(QStringLiteral("The table builder")); }
-void TFrmMain::InsertFromEquationBuilder1Click() { NotAvailable(QStringLiteral("The equation builder")); }
 
 TfrmExport& TFrmMain::ExportForm()
 {

@@ -24,6 +24,10 @@ class QLabel;
 class QMenu;
 class QThread;
 class THistoryForm;
+class TDLLForm;
+class TDllForms;
+class TfrmEBuilder;
+class TfrmEmoticons;
 class TfrmExport;
 class TfrmPresentation;
 class TfrmPrintPreview;
@@ -311,6 +315,10 @@ private:
     void CreateControls();
     void CreatePrintForms();
     void FreePrintForms();
+    void CreateToolForms();
+    void FreeToolForms();
+    /// Pastes what an insertion tool left on the clipboard; a picture into a plain-text document is refused.
+    void PasteToolResult();
     QWidget* CreateToolBar();
     TSkinPanel* CreateSidePanel();
     void CreateStatusBar();
@@ -325,7 +333,6 @@ private:
     void SetStatusText(int panel, const QString& text);
     /// Runs the handler as a command: errors are shown, EAbort ends it silently.
     void Run(const std::function<void()>& handler);
-    void NotAvailable(const QString& what);
     void StartCompanion(const QString& program);
 
     void SetCaptionFor(const QString& path);
@@ -363,6 +370,10 @@ private:
     std::unique_ptr<TMarginsForm> FMarginsForm;
     std::unique_ptr<THeaderFooterForm> FHeaderFooterForm;
     std::unique_ptr<TfrmPrintPreview> FPrintPreview;
+    std::unique_ptr<TfrmEmoticons> FEmoticons;
+    std::unique_ptr<TDLLForm> FCharMap;
+    std::unique_ptr<TfrmEBuilder> FEquationBuilder;
+    std::unique_ptr<TDllForms> FTableBuilder;
     QStringList FArguments;
 
     QString FCurrentFile;

@@ -34,7 +34,7 @@ private slots:
     void commandLineFileOpensWithoutHistory();
     void closeAsksAndCancelKeepsRunning();
     void fitsTheWorkArea();
-    void laterCommandsSayTheyAreNotAvailable();
+    void insertionToolsOpenTheirWindows();
     void realKeysAndClicksReachTheWindow();
 
 private:
@@ -298,12 +298,17 @@ void TestMainWindow::fitsTheWorkArea()
     QCOMPARE(F->Window->frameGeometry().top(), 0);
 }
 
-void TestMainWindow::laterCommandsSayTheyAreNotAvailable()
+void TestMainWindow::insertionToolsOpenTheirWindows()
 {
     F->Window->BtnCharClick();
     F->Window->InsertTable1Click();
-    QCOMPARE(F->Dialogs.Messages().size(), 2);
-    QVERIFY(F->Dialogs.Messages().front().Text.contains(QStringLiteral("not available")));
+    F->Window->BtnEmoticonsClick();
+    F->Window->InsertFromEquationBuilder1Click();
+    QCOMPARE(F->Dialogs.ModalDialogs(),
+        QStringList({ QStringLiteral("TDLLForm"), QStringLiteral("TDllForms"), QStringLiteral("TfrmEmoticons"),
+            QStringLiteral("TfrmEBuilder") }));
+    QCOMPARE(F->Dialogs.Messages().size(), 0);
+    QCOMPARE(F->Window->Editor->TextLength(), 0); // closed without a choice
 }
 
 void TestMainWindow::realKeysAndClicksReachTheWindow()
