@@ -1170,10 +1170,12 @@ bool TRtfParser::SpecialWord(TRtfKeyword keyword, int parameter, bool hasParamet
         if (!body)
             break;
         // The mark of a cell's last paragraph is the cell end; it shows only when the cell goes on.
-        if (TableDepth(Top().para) > 0)
-            FPendingCellBreak = true;
-        else
+        if (TableDepth(Top().para) > 0) {
+            if (EnterDepth())
+                FPendingCellBreak = true;
+        } else {
             EndParagraph();
+        }
         break;
     case TRtfKeyword::kwSect:
         if (body)

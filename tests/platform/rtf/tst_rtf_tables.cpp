@@ -48,6 +48,7 @@ void TestRtfTables::rowsAndCellsBecomeTables_data()
     QTest::newRow("paragraphs in a cell") << QByteArray("\\pard\\intbl one\\par two\\par\\cell three\\par\\cell\\row")
                                           << "\n[one/two|three]\n";
     QTest::newRow("empty cells") << QByteArray("\\pard\\intbl\\cell\\cell x\\cell\\cell\\row") << "\n[||x|]\n";
+    QTest::newRow("empty paragraphs in a cell") << QByteArray("\\pard\\intbl\\par a\\par\\par b\\cell\\row") << "\n[/a//b]\n";
     QTest::newRow("cells in groups") << QByteArray(
         "{\\pard\\intbl{A\\par}\\cell}{\\pard\\intbl{B\\par}\\cell}\\intbl\\row")
                                      << "\n[A|B]\n";
