@@ -10,12 +10,11 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextList>
+#include <QTextTable>
 
 #include <cmath>
 
 namespace {
-
-double LineTop(const QTextBlock& block, const QTextLine& line) { return block.layout()->position().y() + line.y(); }
 
 // The line holding the position, found by halving: a paragraph many pages long is not scanned
 // from its start for every page.
@@ -79,6 +78,99 @@ TFormatLayout::TFormatLayout(const QTextDocument& source, const TFormatKey& key,
     // The document's own layout counts 96 pixels to the inch; the device's resolution scales it.
     FDocument->setTextWidth(key.widthTwips * double(key.dpiX) / 1440.0);
     FDocument->documentLayout()->blockBoundingRect(FDocument->lastBlock());
+    FHasTables = !FDocument->rootFrame()->childFrames().isEmpty();
+}
+
+// Where a block's lines are placed: blocks in table cells are laid out relative to their cell.
+QPointF TFormatLayout::BlockOrigin(const QTextBlock& block) const
+{
+    if (!FHasTables)
+        return block.layout()->position();
+    return FDocument->documentLayout()->blockBoundingRect(block).topLeft();
+}
+
+QTextTable* TFormatLayout::OuterTable(const QTextBlock& block) const
+{
+    if (!FHasTables)
+        return nullptr;
+    QTextTable* outer = nullptr;
+    const QTextCursor cursor(block);
+    for (QTextFrame* frame = cursor.currentFrame(); frame; frame = frame->parentFrame()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame))
+            outer = table;
+    }
+    return outer;
+}
+
+// The top of a row: above its cells' first lines by their padding and border.
+double TFormatLayout::RowTop(QTextTable& table, int row) const
+{
+    if (row == 0)
+        return FDocument->documentLayout()->frameBoundingRect(&table).top();
+    const double scale = FKey.dpiY / double(RichText::DisplayDpi);
+    double top = -1;
+    for (int column = 0; column < table.columns(); ++column) {
+        const QTextTableCell cell = table.cellAt(row, column);
+        if (!cell.isValid() || cell.row() != row)
+            continue;
+        const QTextTableCellFormat format = cell.format().toTableCellFormat();
+        const QTextBlock first = FDocument->findBlock(cell.firstPosition());
+        const double y = BlockOrigin(first).y() - (format.topPadding() + format.topBorder()) * scale;
+        top = top < 0 ? y : std::min(top, y);
+        column += cell.columnSpan() - 1;
+    }
+    return top;
+}
+
+TFormatLayout::TRowBand TFormatLayout::RowBandAt(QTextTable& table, int position) const
+{
+    const QTextTableCell cell = table.cellAt(position);
+    int first = cell.isValid() ? cell.row() : 0;
+    // A cell merged down from a row above ties that row to this one.
+    for (bool moved = true; moved && first > 0;) {
+        moved = false;
+        for (int column = 0; column < table.columns(); ++column) {
+            const QTextTableCell above = table.cellAt(first, column);
+            if (above.row() < first) {
+                first = above.row();
+                moved = true;
+            }
+        }
+    }
+    int last = first;
+    for (int row = first; row <= last && row < table.rows(); ++row) {
+        for (int column = 0; column < table.columns(); ++column) {
+            const QTextTableCell spanning = table.cellAt(row, column);
+            if (spanning.isValid())
+                last = std::max(last, spanning.row() + spanning.rowSpan() - 1);
+        }
+    }
+    TRowBand band;
+    band.start = table.cellAt(first, 0).firstPosition();
+    for (int column = 0; column < table.columns(); ++column) {
+        const QTextTableCell opening = table.cellAt(first, column);
+        if (opening.row() == first) {
+            band.start = opening.firstPosition();
+            break;
+        }
+    }
+    band.top = RowTop(table, first);
+    if (last + 1 < table.rows()) {
+        band.next = table.lastPosition() + 1;
+        for (int column = 0; column < table.columns(); ++column) {
+            const QTextTableCell below = table.cellAt(last + 1, column);
+            if (below.row() == last + 1) {
+                band.next = below.firstPosition();
+                break;
+            }
+        }
+        band.bottom = RowTop(table, last + 1);
+    } else {
+        band.next = table.lastPosition() + 1;
+        band.bottom = FDocument->documentLayout()->frameBoundingRect(&table).bottom();
+    }
+    band.bottom = std::max(band.bottom, band.top);
+    return band;
 }
 
 TFormatLayout::~TFormatLayout() = default;
@@ -98,9 +190,33 @@ TFormatSlice TFormatLayout::Measure(int start, int end, double height) const
     bool firstLine = true;
     double bottom = 0;
     for (; block.isValid(); block = block.next(), lineIndex = 0) {
+        if (QTextTable* table = OuterTable(block)) {
+            const TRowBand band = RowBandAt(*table, block.position());
+            // Rows are taken whole unless the slice starts inside one or one alone overflows the page.
+            if (block.position() == band.start && band.start >= start && band.next <= end
+                && !(firstLine && band.bottom - band.top > height)) {
+                if (firstLine) {
+                    slice.top = band.top;
+                } else if (band.bottom - slice.top > height) {
+                    slice.next = band.start;
+                    slice.height = bottom - slice.top;
+                    return slice;
+                }
+                firstLine = false;
+                bottom = std::max(bottom, band.bottom);
+                if (band.next >= end)
+                    break;
+                block = FDocument->findBlock(band.next);
+                if (!block.isValid())
+                    break;
+                block = block.previous(); // the loop steps to it
+                continue;
+            }
+        }
         layout = block.layout();
         if (layout->lineCount() == 0)
             continue;
+        const double origin = BlockOrigin(block).y();
         for (; lineIndex < layout->lineCount(); ++lineIndex) {
             const QTextLine line = layout->lineAt(lineIndex);
             const int lineStart = block.position() + line.textStart();
@@ -109,7 +225,7 @@ TFormatSlice TFormatLayout::Measure(int start, int end, double height) const
                 slice.height = bottom - slice.top;
                 return slice;
             }
-            const double top = LineTop(block, line);
+            const double top = origin + line.y();
             if (firstLine) {
                 slice.top = top;
             } else {
@@ -122,7 +238,7 @@ TFormatSlice TFormatLayout::Measure(int start, int end, double height) const
                 }
             }
             firstLine = false;
-            bottom = top + line.height();
+            bottom = std::max(bottom, top + line.height());
         }
     }
     slice.next = end;
@@ -142,10 +258,33 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
     painter.setBackgroundMode(Qt::TransparentMode);
     for (QTextBlock block = FDocument->findBlock(slice.start); block.isValid() && block.position() < slice.next;
          block = block.next()) {
+        if (QTextTable* table = OuterTable(block)) {
+            // The rows of the slice as the document draws them, cell borders and shading included.
+            const TRowBand first = RowBandAt(*table, std::max(block.position(), slice.start));
+            const int lastPosition = std::min(slice.next, table->lastPosition()) - 1;
+            const TRowBand last = RowBandAt(*table, std::max(lastPosition, first.start));
+            const double top = std::max(first.top, slice.top);
+            const double bottom = std::min(last.bottom, slice.top + slice.height);
+            if (bottom > top) {
+                painter.save();
+                const QRectF band(-width, top, 3 * width, bottom - top);
+                painter.setClipRect(band, Qt::IntersectClip);
+                QAbstractTextDocumentLayout::PaintContext context;
+                context.clip = band;
+                context.palette.setColor(QPalette::Text, QColorFromColorRef(clWindowText));
+                FDocument->documentLayout()->draw(&painter, context);
+                painter.restore();
+            }
+            const QTextBlock after = FDocument->findBlock(std::min(slice.next, table->lastPosition() + 1));
+            if (!after.isValid() || after.position() >= slice.next)
+                break;
+            block = after.previous();
+            continue;
+        }
         const QTextLayout* layout = block.layout();
         if (layout->lineCount() == 0)
             continue;
-        const QPointF origin = layout->position();
+        const QPointF origin = BlockOrigin(block);
         // Only the slice's own lines: a paragraph spanning many pages costs one page of lines, and
         // no line of a neighbouring page is written (hidden by the clip, but still in a PDF's text).
         for (int i = LineAt(*layout, std::max(0, slice.start - block.position())); i < layout->lineCount(); ++i) {

@@ -708,13 +708,18 @@ LONG TRichEditControl::SetSelection(CHARRANGE range)
     return LONG(cursor.selectionEnd());
 }
 
-QTextCursor TRichEditControl::CursorOver(LONG start, LONG end) const
+void TRichEditControl::ClampRange(LONG& start, LONG& end) const
 {
     const LONG length = TextLength();
     start = std::clamp<LONG>(start, 0, length);
     end = end < 0 ? length : std::clamp<LONG>(end, 0, length);
     if (end < start)
         std::swap(start, end);
+}
+
+QTextCursor TRichEditControl::CursorOver(LONG start, LONG end) const
+{
+    ClampRange(start, end);
     QTextCursor cursor(document());
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
@@ -723,16 +728,18 @@ QTextCursor TRichEditControl::CursorOver(LONG start, LONG end) const
 
 QString TRichEditControl::TextRange(LONG start, LONG end) const
 {
-    return ControlTextFromDocumentText(CursorOver(start, end).selectedText());
+    // Not a cursor's selection: a selection that touches a table grows to whole cells.
+    ClampRange(start, end);
+    return ControlTextOfRange(*document(), int(start), int(end));
 }
 
 QString TRichEditControl::Text() const
 {
     // The whole text is read after every keystroke; copying the document's buffer is several times
-    // cheaper than a selection over all of it. A document whose buffer holds more than its
-    // characters (table frames) goes the general way.
+    // cheaper than a selection over all of it. A document with tables goes the general way: their
+    // cell marks read as tabs and line ends.
     QString text = document()->toRawText();
-    if (text.size() != TextLength())
+    if (text.size() != TextLength() || !document()->rootFrame()->childFrames().isEmpty())
         return TextRange(0, -1);
     return ControlTextFromDocumentText(std::move(text));
 }
@@ -866,7 +873,7 @@ LONG TRichEditControl::Find(WPARAM flags, CHARRANGE range, const QString& text, 
 
     if (needle.contains(ParagraphBreak)) {
         // Only a search across paragraphs needs the whole range's text at once.
-        const QString haystack = CursorOver(low, high).selectedText();
+        const QString haystack = DocumentTextFromControlText(ControlTextOfRange(*document(), int(low), int(high)));
         qsizetype at = down ? haystack.indexOf(needle, 0, sensitivity) : haystack.lastIndexOf(needle, -1, sensitivity);
         while (at >= 0) {
             const LONG start = low + LONG(at);
@@ -1186,7 +1193,11 @@ QByteArray TRichEditControl::SaveBytes(WPARAM format)
         options.defaultFormat = FDefaultFormat;
         return TRtfWriter::Write(*document(), start, end, options);
     }
-    QString text = WithListMarkers(TextRange(start, end), start, end < 0 ? TextLength() : end);
+    // Each table row is one line of the file.
+    LONG from = start;
+    LONG to = end;
+    ClampRange(from, to);
+    QString text = WithListMarkers(ControlTextOfRange(*document(), int(from), int(to), false), from, to);
     text.remove(ObjectCharacter);
     text.replace(u'\v', QLatin1String("\r\n"));
     text.replace(u'\r', QLatin1String("\r\n"));

@@ -147,6 +147,7 @@ private:
     void InsertWithinLimit(QTextCursor& cursor, const QString& documentText);
     void RebuildLists(const QTextBlock& first, const QTextBlock& last);
     QTextCursor CursorOver(LONG start, LONG end) const;
+    void ClampRange(LONG& start, LONG& end) const;
     void ApplyDefaultFont();
     void UpdateSelectionPalette();
     void ReadInto(QTextCursor& cursor, WPARAM format, const QByteArray& bytes);

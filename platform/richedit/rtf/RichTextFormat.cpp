@@ -3,6 +3,8 @@
 #include "RichEditRecords.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextTable>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextDocument>
@@ -257,6 +259,58 @@ QString DocumentTextFromControlText(QString text)
             c = ParagraphBreak;
         else if (c == u'\v')
             c = LineBreak;
+    }
+    return text;
+}
+
+namespace {
+
+QChar CellMarkText(const QTextDocument& document, int position, QChar character)
+{
+    if (character == QChar(0xFDD1))
+        return u'\r';
+    // The mark that opens a cell: the end of the paragraph before the table, or of the cell before.
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(position + 1);
+    const QTextTable* table = cursor.currentTable();
+    if (!table || table->firstPosition() == position + 1)
+        return u'\r';
+    const QTextTableCell cell = table->cellAt(position + 1);
+    const QTextTableCell before = table->cellAt(position - 1);
+    return cell.isValid() && before.isValid() && cell.row() == before.row() ? u'\t' : u'\r';
+}
+
+} // namespace
+
+QString ControlTextOfRange(const QTextDocument& document, int start, int end, bool cellLines)
+{
+    QString text;
+    if (end <= start)
+        return text;
+    text.reserve(end - start);
+    const bool tables = !document.rootFrame()->childFrames().isEmpty();
+    for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end; block = block.next()) {
+        const int position = block.position();
+        const int mark = position + block.length() - 1;
+        const int from = std::max(start, position);
+        const int to = std::min(end, mark);
+        if (to > from)
+            text += QStringView(block.text()).mid(from - position, to - from);
+        if (mark < start || mark >= end)
+            continue;
+        const QChar character = document.characterAt(mark);
+        if (character == QChar(0xFDD0) || character == QChar(0xFDD1))
+            text += CellMarkText(document, mark, character);
+        else if (!cellLines && tables && QTextCursor(block).currentTable())
+            text += u' ';
+        else
+            text += u'\r';
+    }
+    for (QChar& c : text) {
+        if (c == ParagraphBreak)
+            c = u'\r';
+        else if (c == LineBreak)
+            c = u'\v';
     }
     return text;
 }

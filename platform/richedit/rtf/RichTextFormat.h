@@ -4,7 +4,8 @@
 //
 // Text: one QTextDocument. A paragraph is a block; the control's CR between paragraphs is the block
 // separator. A line break inside a paragraph (\line, the control's VT) is U+2028. An embedded object is
-// one U+FFFC with an object format. Tables are flattened: one paragraph per row, cells separated by tabs.
+// one U+FFFC with an object format. A table is a QTextTable; each cell's frame mark is one character, so
+// a cell end counts once, as a paragraph break does. Tables nest inside cells.
 // A page break (\page) sets PageBreak_AlwaysBefore on the paragraph that follows it.
 //
 // Formats: the twips properties below are the truth that the control's records read and write; the
@@ -49,6 +50,10 @@ enum Property : int {
     NumberingStart, // int
     NumberingTab, // int, twips
     TabStops, // QList<int>, twips
+    // Tables (on the table's format), twips.
+    TableCellRights = QTextFormat::UserProperty + 32, // QList<int>, \cellx of each column
+    TableLeft, // int, \trleft
+    TableGap, // int, \trgaph: half the space between cells
     // Objects (U+FFFC characters).
     ObjectData = QTextFormat::UserProperty + 64, // QByteArray, the picture's bytes
     ObjectKind, // int, TObjectKind
@@ -122,6 +127,12 @@ int UnderlineTypeFromQt(int style);
 
 // The text of the document as the control counts it: CR between paragraphs, VT for line breaks.
 QString ControlTextFromDocumentText(QString text);
+
+// The control's text of the characters [start, end) of the document: CR between paragraphs, VT for
+// line breaks, a tab for the end of a cell that its row goes on after and CR for the end of a row, so
+// that one character stands for each character position. With cellLines false, the paragraph breaks
+// inside a cell become spaces, so that each row is one line.
+QString ControlTextOfRange(const QTextDocument& document, int start, int end, bool cellLines = true);
 QString DocumentTextFromControlText(QString text);
 
 } // namespace RichText

@@ -12,10 +12,13 @@
 #include "RtfTokenizer.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTextDocument>
 #include <QTextList>
+#include <QTextTable>
 
 #include <algorithm>
 #include <array>
@@ -36,6 +39,9 @@ constexpr int MaxInstruction = 4096;
 constexpr qsizetype MaxKeptBytes = 16 * 1024 * 1024; // headers and footers kept for the next save
 constexpr int MaxCachedFormats = 65536;
 constexpr char16_t LineSeparator = 0x2028;
+constexpr int MaxTableColumns = 63; // as many cells as other word processors allow in a row
+constexpr int MaxTableNesting = 8;
+constexpr int MaxBorderTwips = 75;
 
 enum class TDestination : int {
     dsText = 0,
@@ -55,6 +61,7 @@ enum class TDestination : int {
     dsObject = 14, // an object's wrapper: only its \result is text
     dsUnicodePair = 15, // \upr: only its \ud is text
     dsPicture = 16,
+    dsNestTableProps = 17, // a nested row's definition: its words count, its text does not
 };
 
 struct TCharState {
@@ -99,6 +106,7 @@ struct TParaState {
     int lineSpacing = 0;
     bool lineMultiple = false;
     bool inTable = false;
+    int nesting = 0; // \itap
     bool pageBreakBefore = false;
     TNumbering numbering; // from \pn
     int listOverride = 0; // \ls
@@ -131,6 +139,50 @@ struct TFontEntry {
     int charset = -1; // -1 when \fcharset is missing
     int pitchAndFamily = -1; // -1 when neither \fprq nor a family is given
     int codePage = 0; // \cpg, 0 when missing
+};
+
+// The nesting level of the table cell a paragraph belongs to, 0 outside tables.
+int TableDepth(const TParaState& para)
+{
+    return std::min(para.nesting > 0 ? para.nesting : (para.inTable ? 1 : 0), MaxTableNesting);
+}
+
+struct TBorderDef {
+    int width = -1; // twips; -1 when the side was not described
+    Qt::PenStyle style = Qt::NoPen;
+    int color = 0; // colour table index, 0 automatic
+};
+
+struct TCellDef {
+    int right = 0; // \cellx
+    int mergeHorizontal = 0; // 1 first of a merged run, 2 merged into the cell before
+    int mergeVertical = 0; // the same, downwards
+    std::array<TBorderDef, 4> borders {}; // top, left, bottom, right
+    int background = -1; // colour table index
+    int shading = 0; // hundredths of a percent
+    int vertical = 0; // 0 top, 1 centre, 2 bottom
+};
+
+struct TRowDef {
+    std::vector<TCellDef> cells;
+    int alignment = 0; // 0 left, 1 centre, 2 right
+    int left = 0;
+    int gap = 0;
+};
+
+// A table being read: the cursor is in one of its cells while cellOpen.
+struct TOpenTable {
+    QTextTable* table = nullptr;
+    int row = 0;
+    int column = -1; // last cell used in the row
+    bool cellOpen = false;
+    bool rowEnded = false;
+    bool shaped = false; // the first row gave the table its format
+    int left = 0; // twips, the left edge of the grid
+    std::vector<int> bounds; // twips, the right edge of each column known so far
+    std::vector<int> mergeFrom; // per column: the row a vertical merge started at, -1 none
+    std::vector<int> place; // the column each cell of the row goes to, from the row's definition
+    std::vector<int> current; // the column each cell of the row went to
 };
 
 struct TListLevel {
@@ -304,6 +356,22 @@ private:
     const QTextBlockFormat& BlockFormat(const TParaState& para, const TNumbering& numbering, bool pageBreak);
     const QTextCharFormat& CharFormat(const TCharState& chars);
     void PictureWord(TRtfKeyword keyword, int parameter);
+    bool TableWord(TRtfKeyword keyword, int parameter, bool hasParameter);
+
+    // Tables.
+    bool EnterDepth();
+    void EnsureCell(int depth);
+    void OpenCell(TOpenTable& open);
+    void OpenTable();
+    void CloseTable();
+    void EndCell(int depth);
+    void EndRow(int depth);
+    void ShapeRow(TOpenTable& open, const TRowDef& definition);
+    void LayRow(TOpenTable& open, const TRowDef& definition, std::vector<int>& current, std::vector<int>& first,
+        std::vector<int>& end);
+    void WidenTable(TOpenTable& open);
+    QColor ColorAt(int index) const;
+    bool TakeCharacter();
     void FinishPicture(const TGroupState& ended);
 
     // Tables of the document.
@@ -367,11 +435,15 @@ private:
     bool FPictureTaken = false; // a \shppict gave its picture, so the \nonshppict after it is not needed
     bool FParagraphEmpty = true;
     bool FPendingCellBreak = false; // a \par inside a table cell, shown only when the cell goes on
-    int FPendingTabs = 0; // cell ends not yet written
+    std::vector<TOpenTable> FTables; // innermost last
+    std::array<TRowDef, MaxTableNesting + 1> FRowDefs; // the last row definition of each level
+    TCellDef FCellDef; // the cell being described, until its \cellx
+    int FRowDefLevel = 1;
+    int FBorderSide = -1; // the border \brdr words describe: 0..3 of FCellDef, -1 none
     RichText::TPageSetup FPageSetup = RichText::NoPageSetup();
     bool FWholeDocument = false;
     bool FPageBreakPending = false;
-    QTextList* FList = nullptr;
+    QPointer<QTextList> FList; // a list goes when its last paragraph does (a row made ahead and dropped)
     TNumbering FListNumbering;
     int FListOverride = 0;
     int FListLevel = 0;
@@ -460,6 +532,8 @@ void TRtfParser::Run()
     }
     FlushBytes();
     FlushRun();
+    while (!FTables.empty())
+        CloseTable();
     FinishBlock();
     // Only a whole document says how its pages are set up; pasted RTF leaves them alone.
     if (FWholeDocument && std::any_of(FPageSetup.begin(), FPageSetup.end(), [](int value) { return value >= 0; }))
@@ -749,6 +823,9 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
     case TRtfKeyword::kwFldinst:
         SetDestination(TDestination::dsFieldInstruction);
         break;
+    case TRtfKeyword::kwNesttableprops:
+        SetDestination(TDestination::dsNestTableProps);
+        break;
     case TRtfKeyword::kwFldrslt:
         if (!FFields.empty() && FFields.back().inInstruction) {
             SetDestination(TDestination::dsSkip);
@@ -764,7 +841,8 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
         }
         break;
     default:
-        if (!CharacterWord(keyword, parameter, hasParameter) && !ParagraphWord(keyword, parameter, hasParameter))
+        if (!CharacterWord(keyword, parameter, hasParameter) && !ParagraphWord(keyword, parameter, hasParameter)
+            && !TableWord(keyword, parameter, hasParameter))
             SpecialWord(keyword, parameter, hasParameter);
         break;
     }
@@ -1124,6 +1202,9 @@ bool TRtfParser::ParagraphWord(TRtfKeyword keyword, int parameter, bool hasParam
     case TRtfKeyword::kwIntbl:
         para.inTable = !hasParameter || parameter != 0;
         break;
+    case TRtfKeyword::kwItap:
+        para.nesting = Clamp(parameter, 0, MaxTableNesting);
+        break;
     case TRtfKeyword::kwPagebb:
         para.pageBreakBefore = !hasParameter || parameter != 0;
         break;
@@ -1146,10 +1227,13 @@ bool TRtfParser::SpecialWord(TRtfKeyword keyword, int parameter, bool hasParamet
     case TRtfKeyword::kwPar:
         if (!body)
             break;
-        if (Top().para.inTable)
-            FPendingCellBreak = true;
-        else
+        // The mark of a cell's last paragraph is the cell end; it shows only when the cell goes on.
+        if (TableDepth(Top().para) > 0) {
+            if (EnterDepth())
+                FPendingCellBreak = true;
+        } else {
             EndParagraph();
+        }
         break;
     case TRtfKeyword::kwSect:
         if (body)
@@ -1163,19 +1247,20 @@ bool TRtfParser::SpecialWord(TRtfKeyword keyword, int parameter, bool hasParamet
         FPageBreakPending = true;
         break;
     case TRtfKeyword::kwCell:
+        if (body)
+            EndCell(1);
+        break;
     case TRtfKeyword::kwNestcell:
-    case TRtfKeyword::kwNestrow:
-        if (body) {
-            FPendingCellBreak = false;
-            FPendingTabs = std::min(FPendingTabs + 1, 1024);
-        }
+        if (body)
+            EndCell(std::max(2, TableDepth(Top().para)));
         break;
     case TRtfKeyword::kwRow:
-        if (body) {
-            FPendingCellBreak = false;
-            FPendingTabs = 0;
-            EndParagraph();
-        }
+        if (body)
+            EndRow(1);
+        break;
+    case TRtfKeyword::kwNestrow:
+        if (body || Top().destination == TDestination::dsNestTableProps)
+            EndRow(std::max(2, TableDepth(Top().para)));
         break;
     case TRtfKeyword::kwLine:
         AppendCharacter(LineSeparator);
@@ -1432,6 +1517,8 @@ void TRtfParser::FinishPicture(const TGroupState& ended)
         return;
     FlushBytes();
     FlushRun();
+    if (!EnterDepth())
+        return;
     if (FCharactersLeft <= 0) {
         FLimitReached = true;
         return;
@@ -1512,24 +1599,15 @@ void TRtfParser::FlushBytes()
     AppendText(FScratch);
 }
 
-// The run to append body text to, once pending table separators are placed and the run has the
-// current formatting; null when the text is hidden or the limit is reached.
+// The run to append body text to, once the cursor is in the paragraph's table cell and the run has
+// the current formatting; null when the text is hidden or the limit is reached.
 QString* TRtfParser::BodyRun()
 {
     const TGroupState& state = Top();
     if (state.chars.hidden || FLimitReached)
         return nullptr;
-    if (FPendingCellBreak) {
-        FPendingCellBreak = false;
-        if (!state.para.inTable)
-            EndParagraph();
-        else if (!FParagraphEmpty && FPendingTabs == 0)
-            FRun.append(LineSeparator);
-    }
-    if (FPendingTabs > 0) {
-        FRun.append(QString(FPendingTabs, u'\t'));
-        FPendingTabs = 0;
-    }
+    if (!EnterDepth())
+        return nullptr;
     if (!(state.chars == FRunState)) {
         FlushRun();
         FRunState = state.chars;
@@ -1567,8 +1645,7 @@ void TRtfParser::EndParagraph()
 {
     FlushRun();
     FPendingCellBreak = false;
-    FPendingTabs = 0;
-    if (FLimitReached || FCharactersLeft <= 0) {
+    if (FLimitReached || !EnterDepth() || FCharactersLeft <= 0) {
         FLimitReached = true;
         return;
     }
@@ -1756,6 +1833,518 @@ const QTextCharFormat& TRtfParser::CharFormat(const TCharState& chars)
     if (FCharFormats.size() >= MaxCachedFormats)
         FCharFormats.clear();
     return FCharFormats.insert(chars, format).value();
+}
+
+// ---- Table structure
+
+bool TRtfParser::TableWord(TRtfKeyword keyword, int parameter, bool hasParameter)
+{
+    TRowDef& row = FRowDefs[std::size_t(FRowDefLevel)];
+    TBorderDef* border = FBorderSide >= 0 ? &FCellDef.borders[std::size_t(FBorderSide)] : nullptr;
+    auto setStyle = [border](Qt::PenStyle style) {
+        if (!border)
+            return;
+        border->style = style;
+        if (border->width < 0)
+            border->width = 15;
+    };
+    switch (keyword) {
+    case TRtfKeyword::kwTrowd:
+        // A nested row is described after its cells, inside its own destination.
+        FRowDefLevel = Top().destination == TDestination::dsNestTableProps ? std::max(2, TableDepth(Top().para)) : 1;
+        FRowDefs[std::size_t(FRowDefLevel)] = {};
+        FCellDef = {};
+        FBorderSide = -1;
+        break;
+    case TRtfKeyword::kwCellx:
+        FCellDef.right = Length(parameter);
+        if (row.cells.size() < std::size_t(MaxTableColumns))
+            row.cells.push_back(FCellDef);
+        FCellDef = {};
+        FBorderSide = -1;
+        break;
+    case TRtfKeyword::kwClmgf:
+        FCellDef.mergeHorizontal = 1;
+        break;
+    case TRtfKeyword::kwClmrg:
+        FCellDef.mergeHorizontal = 2;
+        break;
+    case TRtfKeyword::kwClvmgf:
+        FCellDef.mergeVertical = 1;
+        break;
+    case TRtfKeyword::kwClvmrg:
+        FCellDef.mergeVertical = 2;
+        break;
+    case TRtfKeyword::kwClbrdrt:
+    case TRtfKeyword::kwClbrdrl:
+    case TRtfKeyword::kwClbrdrb:
+    case TRtfKeyword::kwClbrdrr:
+        FBorderSide = int(keyword) - int(TRtfKeyword::kwClbrdrt);
+        break;
+    case TRtfKeyword::kwTrbrdrt:
+    case TRtfKeyword::kwTrbrdrl:
+    case TRtfKeyword::kwTrbrdrb:
+    case TRtfKeyword::kwTrbrdrr:
+    case TRtfKeyword::kwTrbrdrh:
+    case TRtfKeyword::kwTrbrdrv:
+        // Cells carry their own borders; the row's do not land on a cell.
+        FBorderSide = -1;
+        break;
+    case TRtfKeyword::kwBrdrs:
+        setStyle(Qt::SolidLine);
+        break;
+    case TRtfKeyword::kwBrdrdot:
+        setStyle(Qt::DotLine);
+        break;
+    case TRtfKeyword::kwBrdrdash:
+        setStyle(Qt::DashLine);
+        break;
+    case TRtfKeyword::kwBrdrnone:
+        if (border)
+            *border = { 0, Qt::NoPen, 0 };
+        break;
+    case TRtfKeyword::kwBrdrw:
+        if (border)
+            border->width = Clamp(parameter, 0, MaxBorderTwips);
+        break;
+    case TRtfKeyword::kwBrdrcf:
+        if (border)
+            border->color = std::max(0, parameter);
+        break;
+    case TRtfKeyword::kwClcbpat:
+        FCellDef.background = std::max(0, parameter);
+        break;
+    case TRtfKeyword::kwClshdng:
+        FCellDef.shading = Clamp(parameter, 0, 10000);
+        break;
+    case TRtfKeyword::kwClvertalt:
+    case TRtfKeyword::kwClvertalc:
+    case TRtfKeyword::kwClvertalb:
+        FCellDef.vertical = int(keyword) - int(TRtfKeyword::kwClvertalt);
+        break;
+    case TRtfKeyword::kwTrql:
+        row.alignment = 0;
+        break;
+    case TRtfKeyword::kwTrqc:
+        row.alignment = 1;
+        break;
+    case TRtfKeyword::kwTrqr:
+        row.alignment = 2;
+        break;
+    case TRtfKeyword::kwTrleft:
+        row.left = Length(parameter);
+        break;
+    case TRtfKeyword::kwTrgaph:
+        row.gap = Clamp(parameter, 0, 1440);
+        break;
+    default:
+        return false;
+    }
+    (void)hasParameter;
+    return true;
+}
+
+QColor TRtfParser::ColorAt(int index) const
+{
+    return index >= 0 && std::size_t(index) < FColors.size() ? FColors[std::size_t(index)] : QColor();
+}
+
+bool TRtfParser::TakeCharacter()
+{
+    if (FCharactersLeft <= 1) {
+        FLimitReached = true;
+        return false;
+    }
+    --FCharactersLeft;
+    return true;
+}
+
+// Puts the cursor into the cell the paragraph belongs to (or after the tables it left); false when
+// the text limit is reached. A paragraph mark held back in a cell is placed when the cell goes on.
+bool TRtfParser::EnterDepth()
+{
+    const int depth = TableDepth(Top().para);
+    if (depth != int(FTables.size()) || (depth > 0 && !FTables.back().cellOpen)) {
+        FPendingCellBreak = false;
+        EnsureCell(depth);
+    } else if (FPendingCellBreak) {
+        EndParagraph();
+    }
+    return !FLimitReached;
+}
+
+void TRtfParser::EnsureCell(int depth)
+{
+    FlushRun();
+    depth = std::min(depth, MaxTableNesting);
+    while (int(FTables.size()) > depth)
+        CloseTable();
+    while (!FLimitReached && int(FTables.size()) < depth)
+        OpenTable();
+    if (!FLimitReached && depth > 0 && int(FTables.size()) == depth)
+        OpenCell(FTables.back());
+    FParagraphEmpty = FCursor.block().length() <= 1;
+}
+
+void TRtfParser::OpenCell(TOpenTable& open)
+{
+    if (open.cellOpen)
+        return;
+    QTextTable* table = open.table;
+    if (open.rowEnded) {
+        if (FCharactersLeft <= table->columns()) {
+            FLimitReached = true;
+            return;
+        }
+        FCharactersLeft -= table->columns();
+        ++open.row;
+        open.column = -1;
+        open.rowEnded = false;
+        open.current.clear();
+        // Rows are made ahead in growing steps: each change of the grid costs a pass over all cells.
+        if (open.row >= table->rows())
+            table->appendRows(std::clamp(table->rows(), 1, 4096));
+    }
+    if (open.column < 0 && open.current.empty()) {
+        // The row's definition, when it came first, tells each cell its columns.
+        const TRowDef& definition = FRowDefs[std::size_t(&open - FTables.data() + 1)];
+        open.place.clear();
+        if (!definition.cells.empty()) {
+            std::vector<int> none;
+            std::vector<int> end;
+            LayRow(open, definition, none, open.place, end);
+        }
+    }
+    if (open.column + 1 < MaxTableColumns) {
+        ++open.column;
+        const std::size_t j = std::size_t(open.column);
+        int target = j < open.place.size() ? open.place[j] : (open.current.empty() ? 0 : open.current.back() + 1);
+        if (target >= table->columns() && table->columns() < MaxTableColumns) {
+            if (!TakeCharacter())
+                return;
+            WidenTable(open);
+        }
+        open.current.push_back(std::min(target, table->columns() - 1));
+    }
+    // Cells past the last column allowed are read into the last cell.
+    const QTextTableCell cell = table->cellAt(open.row, open.current.empty() ? 0 : open.current.back());
+    FCursor.setPosition(cell.lastCursorPosition().position());
+    open.cellOpen = true;
+}
+
+void TRtfParser::WidenTable(TOpenTable& open)
+{
+    QTextTable* table = open.table;
+    const int old = table->columns();
+    table->appendColumns(1);
+    // Earlier rows keep their own number of cells: their last cell spans the new column.
+    for (int row = 0; row < open.row; ++row) {
+        const QTextTableCell last = table->cellAt(row, old - 1);
+        if (last.row() == row && last.rowSpan() == 1)
+            table->mergeCells(row, last.column(), 1, old + 1 - last.column());
+    }
+}
+
+void TRtfParser::OpenTable()
+{
+    if (!FTables.empty()) {
+        OpenCell(FTables.back());
+        if (FLimitReached)
+            return;
+    }
+    const int level = int(FTables.size()) + 1;
+    const int columns = std::clamp(int(FRowDefs[std::size_t(level)].cells.size()), 1, MaxTableColumns);
+    if (FCharactersLeft <= columns + 1) {
+        FLimitReached = true;
+        return;
+    }
+    // The table ends the paragraph before it: the empty paragraph the last \par opened goes.
+    const int position = FCursor.position();
+    if (FCursor.atBlockStart() && FCursor.block().length() == 1 && position > 0
+        && FCursor.document()->characterAt(position - 1) == RichText::ParagraphBreak) {
+        FCursor.deletePreviousChar();
+        ++FCharactersLeft;
+    } else if (!FCursor.atBlockStart()) {
+        FinishBlock();
+    }
+    QTextTableFormat format;
+    format.setBorder(0);
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setCellPadding(0);
+    format.setMargin(0);
+    TOpenTable open;
+    open.table = FCursor.insertTable(1, columns, format);
+    FCharactersLeft -= columns + 1;
+    FTables.push_back(std::move(open));
+}
+
+void TRtfParser::CloseTable()
+{
+    FlushRun();
+    TOpenTable& open = FTables.back();
+    if (open.cellOpen)
+        FinishBlock();
+    if (!open.rowEnded)
+        ShapeRow(open, FRowDefs[FTables.size()]);
+    QTextTable* table = open.table;
+    if (table->rows() > open.row + 1)
+        table->removeRows(open.row + 1, table->rows() - open.row - 1);
+
+    // Fixed column widths from the cells' edges.
+    if (open.shaped && int(open.bounds.size()) == table->columns()) {
+        QTextTableFormat format = table->format();
+        QList<int> rights;
+        QList<QTextLength> widths;
+        int previous = open.left;
+        for (const int right : open.bounds) {
+            rights.append(right);
+            widths.append(QTextLength(QTextLength::FixedLength, RichText::PixelsFromTwips(std::max(right - previous, 15))));
+            previous = right;
+        }
+        format.setColumnWidthConstraints(widths);
+        format.setProperty(RichText::TableCellRights, QVariant::fromValue(rights));
+        table->setFormat(format);
+    }
+    FCursor.setPosition(table->lastPosition() + 1);
+    FTables.pop_back();
+    FParagraphEmpty = FCursor.block().length() <= 1;
+}
+
+void TRtfParser::EndCell(int depth)
+{
+    FlushRun();
+    FPendingCellBreak = false;
+    if (FLimitReached)
+        return;
+    // An empty cell still takes its place.
+    EnsureCell(depth);
+    if (FLimitReached || int(FTables.size()) != std::min(depth, MaxTableNesting))
+        return;
+    FinishBlock();
+    FTables.back().cellOpen = false;
+}
+
+void TRtfParser::EndRow(int depth)
+{
+    FlushRun();
+    FPendingCellBreak = false;
+    depth = std::min(depth, MaxTableNesting);
+    if (int(FTables.size()) < depth)
+        return; // a row without cells
+    while (int(FTables.size()) > depth)
+        CloseTable();
+    TOpenTable& open = FTables.back();
+    if (open.rowEnded)
+        return;
+    if (open.cellOpen) {
+        FinishBlock();
+        open.cellOpen = false;
+    }
+    ShapeRow(open, FRowDefs[std::size_t(depth)]);
+    open.rowEnded = true;
+}
+
+// Lays the row's cells onto the table's columns by their right edges (\cellx), as other word
+// processors do: an edge no row had yet splits a column, and the cells of the other rows that it
+// cuts are merged again so that they stay whole. Then come the cells' formats and merges.
+void TRtfParser::ShapeRow(TOpenTable& open, const TRowDef& definition)
+{
+    QTextTable* table = open.table;
+    const int row = open.row;
+    const int used = int(open.current.size());
+    if (used <= 0)
+        return;
+    if (!open.shaped) {
+        open.shaped = true;
+        open.left = definition.left;
+        QTextTableFormat format = table->format();
+        static constexpr Qt::Alignment Alignments[] = { Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight };
+        format.setAlignment(Alignments[definition.alignment]);
+        if (definition.alignment == 0 && definition.left > 0)
+            format.setLeftMargin(RichText::PixelsFromTwips(definition.left));
+        format.setProperty(RichText::TableLeft, definition.left);
+        format.setProperty(RichText::TableGap, definition.gap);
+        table->setFormat(format);
+    }
+
+    std::vector<int> current = open.current;
+    std::vector<int> first;
+    std::vector<int> end;
+    LayRow(open, definition, current, first, end);
+    const int columns = table->columns();
+    const std::size_t count = first.size();
+
+    // Cells whose place moved take their text along.
+    std::vector<std::pair<int, QTextDocumentFragment>> moves;
+    for (int j = 0; j < used; ++j) {
+        if (current[std::size_t(j)] == first[std::size_t(j)])
+            continue;
+        const QTextTableCell cell = table->cellAt(row, current[std::size_t(j)]);
+        QTextCursor cursor = cell.firstCursorPosition();
+        cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        moves.emplace_back(first[std::size_t(j)], cursor.selection());
+        cursor.removeSelectedText();
+    }
+    for (const auto& [column, fragment] : moves) {
+        if (fragment.isEmpty())
+            continue;
+        QTextCursor cursor = table->cellAt(row, column).lastCursorPosition();
+        cursor.insertFragment(fragment);
+    }
+
+    const double gap = RichText::PixelsFromTwips(definition.gap);
+    for (std::size_t j = 0; j < count;) {
+        std::size_t k = j + 1;
+        const TCellDef* def = j < definition.cells.size() ? &definition.cells[j] : nullptr;
+        if (def && def->mergeHorizontal == 1) {
+            while (k < count && k < definition.cells.size() && definition.cells[k].mergeHorizontal == 2)
+                ++k;
+        }
+        const int from = first[j];
+        int to = std::min(end[k - 1], columns);
+        if (k == count && to < columns)
+            to = columns; // a row narrower than the table: its last cell spans the rest
+        const QTextTableCell cell = table->cellAt(row, from);
+        if (cell.row() != row || cell.column() != from) {
+            j = k;
+            continue;
+        }
+        if (to - from > 1)
+            table->mergeCells(row, from, 1, to - from);
+        if (def) {
+            QTextTableCellFormat format;
+            format.setLeftPadding(gap);
+            format.setRightPadding(gap);
+            for (std::size_t side = 0; side < def->borders.size(); ++side) {
+                const TBorderDef& border = def->borders[side];
+                if (border.width <= 0 || border.style == Qt::NoPen)
+                    continue;
+                const double width = std::max(1.0, RichText::PixelsFromTwips(border.width));
+                const QTextFrameFormat::BorderStyle style = border.style == Qt::DotLine ? QTextFrameFormat::BorderStyle_Dotted
+                    : border.style == Qt::DashLine                                      ? QTextFrameFormat::BorderStyle_Dashed
+                                                                                        : QTextFrameFormat::BorderStyle_Solid;
+                const QColor color = ColorAt(border.color);
+                const QBrush brush(color.isValid() ? color : QColor(Qt::black));
+                switch (side) {
+                case 0:
+                    format.setTopBorder(width), format.setTopBorderStyle(style), format.setTopBorderBrush(brush);
+                    break;
+                case 1:
+                    format.setLeftBorder(width), format.setLeftBorderStyle(style), format.setLeftBorderBrush(brush);
+                    break;
+                case 2:
+                    format.setBottomBorder(width), format.setBottomBorderStyle(style), format.setBottomBorderBrush(brush);
+                    break;
+                default:
+                    format.setRightBorder(width), format.setRightBorderStyle(style), format.setRightBorderBrush(brush);
+                    break;
+                }
+            }
+            QColor background = def->background > 0 ? ColorAt(def->background) : QColor();
+            if (def->shading > 0) {
+                // The shading darkens the fill (white when none) towards black.
+                const QColor base = background.isValid() ? background : QColor(Qt::white);
+                const double keep = 1.0 - def->shading / 10000.0;
+                background = QColor(int(base.red() * keep), int(base.green() * keep), int(base.blue() * keep));
+            }
+            if (background.isValid())
+                format.setBackground(background);
+            if (def->vertical == 1)
+                format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+            else if (def->vertical == 2)
+                format.setVerticalAlignment(QTextCharFormat::AlignBottom);
+            QTextTableCell(table->cellAt(row, from)).setFormat(format);
+
+            // Vertical merges run down from the cell that starts them, as wide as it is.
+            int& top = open.mergeFrom[std::size_t(from)];
+            if (def->mergeVertical == 2 && top >= 0)
+                table->mergeCells(top, from, row - top + 1, to - from);
+            else
+                top = def->mergeVertical == 1 ? row : -1;
+        } else {
+            open.mergeFrom[std::size_t(from)] = -1;
+        }
+        for (int column = from + 1; column < to; ++column)
+            open.mergeFrom[std::size_t(column)] = -1;
+        j = k;
+    }
+}
+
+// Makes the table's columns hold every edge of the row, and gives each of the row's cells its first
+// column and the column after its last; current (the columns cells already went to) follows the
+// columns inserted.
+void TRtfParser::LayRow(TOpenTable& open, const TRowDef& definition, std::vector<int>& current, std::vector<int>& first,
+    std::vector<int>& end)
+{
+    constexpr int Tolerance = 20; // twips: writers round the same edge differently from row to row
+    QTextTable* table = open.table;
+    const int row = open.row;
+    // The row's edges, rising; cells the definition leaves out are an inch wide.
+    std::vector<int> edges;
+    int previous = definition.left;
+    for (const TCellDef& cell : definition.cells) {
+        previous = std::min(std::max(cell.right, previous + Tolerance + 1), MaxPageTwips);
+        edges.push_back(previous);
+    }
+    while (edges.size() < std::max(current.size(), std::size_t(1))) {
+        previous = std::min(previous + 1440, MaxPageTwips);
+        edges.push_back(previous);
+    }
+    std::vector<int>& bounds = open.bounds;
+    // Columns made for cells before any edge was known take the first edges past the known ones.
+    std::size_t next = 0;
+    while (int(bounds.size()) < table->columns()) {
+        while (next < edges.size() && !bounds.empty() && edges[next] <= bounds.back() + Tolerance)
+            ++next;
+        bounds.push_back(next < edges.size() ? edges[next++] : (bounds.empty() ? definition.left : bounds.back()) + 1440);
+    }
+    open.mergeFrom.resize(bounds.size(), -1);
+
+    for (const int edge : edges) {
+        const auto at = std::lower_bound(bounds.begin(), bounds.end(), edge - Tolerance);
+        if ((at != bounds.end() && *at <= edge + Tolerance) || table->columns() >= MaxTableColumns)
+            continue;
+        const int column = int(at - bounds.begin());
+        const int columns = table->columns();
+        if (column == columns) {
+            table->appendColumns(1);
+            for (int other = 0; other < row; ++other) {
+                const QTextTableCell last = table->cellAt(other, columns - 1);
+                if (last.row() == other)
+                    table->mergeCells(other, last.column(), last.rowSpan(), columns + 1 - last.column());
+            }
+        } else {
+            // The split column keeps its cells as its left part; the other rows' cells that ended
+            // with it take the new right part too (those running past it were widened already).
+            table->insertColumns(column + 1, 1);
+            for (int other = 0; other < row; ++other) {
+                const QTextTableCell cell = table->cellAt(other, column);
+                if (cell.row() == other && cell.column() + cell.columnSpan() - 1 == column)
+                    table->mergeCells(other, cell.column(), cell.rowSpan(), cell.columnSpan() + 1);
+            }
+            for (int& c : current) {
+                if (c > column)
+                    ++c;
+            }
+        }
+        open.mergeFrom.insert(open.mergeFrom.begin() + std::min(column + 1, int(open.mergeFrom.size())), -1);
+        bounds.insert(bounds.begin() + column, edge);
+    }
+
+    const int columns = table->columns();
+    const auto columnOf = [&](int edge) {
+        const auto at = std::lower_bound(bounds.begin(), bounds.end(), edge - Tolerance);
+        return std::min(int(at - bounds.begin()), columns - 1);
+    };
+    const std::size_t count = edges.size();
+    first.assign(count, 0);
+    end.assign(count, 0);
+    for (std::size_t j = 0; j < count; ++j) {
+        first[j] = j == 0 ? std::min(columnOf(definition.left + Tolerance + 1), columns - 1) : std::min(end[j - 1], columns - 1);
+        end[j] = std::max(columnOf(edges[j]) + 1, first[j] + 1);
+    }
+
 }
 
 // ---- Tables of the document

@@ -13,7 +13,9 @@
 #include <QHash>
 #include <QSet>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <charconv>
 #include <cmath>
@@ -63,8 +65,29 @@ struct TRun {
     QString text;
 };
 
+// A table cell a paragraph lies in: its table, row and first column, and how many columns it spans.
+struct TCellRef {
+    const QTextTable* table = nullptr;
+    int row = 0;
+    int column = 0;
+    int columnSpan = 1;
+    bool operator==(const TCellRef&) const = default;
+};
+
+// A row being written at one nesting level.
+struct TRowLevel {
+    const QTextTable* table = nullptr;
+    int row = 0;
+    int nextColumn = 0; // the grid column the next cell mark stands for
+    bool cellOpen = false;
+    int column = 0;
+    int columnSpan = 1;
+};
+
 struct TParagraph {
     QTextBlockFormat format;
+    std::vector<TCellRef> cells; // outermost first; empty outside tables
+    bool firstInFrame = false; // at the start of the document or of a cell
     int markFormat = 0; // the paragraph mark's format: an empty paragraph's height comes from it
     std::size_t firstRun = 0;
     std::size_t runCount = 0;
@@ -238,6 +261,13 @@ private:
     void OpenLink(int link);
     void CloseLink();
 
+    std::vector<TCellRef> CellsOf(const QTextBlock& block) const;
+    QByteArray RowDefinition(const QTextTable& table, int row);
+    void EnterCells(const std::vector<TCellRef>& cells);
+    void WriteEmptyCell(std::size_t level);
+    void WriteCellEnd(std::size_t level);
+    void WriteRowEnd(std::size_t level);
+
     void Word(const char* name);
     void Word(const char* name, int value);
     void Open();
@@ -275,6 +305,11 @@ private:
     bool FStateKnown = false;
     TRunFormat FStateOutsideLink;
     int FOpenLink = -1;
+
+    bool FHasTables = false;
+    QHash<QPair<const QTextTable*, int>, QByteArray> FRowDefinitions;
+    std::vector<TRowLevel> FLevels; // the rows the output is in, outermost first
+    bool FTableMarkWritten = false; // a cell or row mark: the next paragraph states its format afresh
 };
 
 TRtfEmitter::TRtfEmitter(const TRtfWriteOptions& options)
@@ -291,6 +326,7 @@ void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
         FPageSetup = RichText::PageSetupOf(document);
         KeepGroups(RichText::KeptGroupsOf(document));
     }
+    FHasTables = !document.rootFrame()->childFrames().isEmpty();
     QTextBlock block = document.findBlock(start);
     bool first = true;
     while (block.isValid()) {
@@ -302,6 +338,15 @@ void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
         paragraph.format = block.blockFormat();
         paragraph.markFormat = FormatSlot(block.charFormatIndex(), block.charFormat());
         paragraph.firstRun = FRuns.size();
+        if (FHasTables) {
+            paragraph.cells = CellsOf(block);
+            paragraph.firstInFrame = blockStart == 0 || document.characterAt(blockStart - 1) == QChar(0xFDD0);
+            for (const TCellRef& cell : paragraph.cells) {
+                const auto key = qMakePair(cell.table, cell.row);
+                if (!FRowDefinitions.contains(key))
+                    FRowDefinitions.insert(key, RowDefinition(*cell.table, cell.row));
+            }
+        }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid())
@@ -332,6 +377,204 @@ void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
         FParagraphs.push_back(std::move(paragraph));
         block = block.next();
     }
+    if (!FHasTables)
+        return;
+    // A table at the start of the document or of a cell has an empty paragraph before it that only the
+    // document model needs; written, it would show as an empty line above the table.
+    std::vector<TParagraph> kept;
+    kept.reserve(FParagraphs.size());
+    for (std::size_t i = 0; i < FParagraphs.size(); ++i) {
+        const TParagraph& paragraph = FParagraphs[i];
+        const bool tableFollows = i + 1 < FParagraphs.size()
+            && FParagraphs[i + 1].cells.size() > paragraph.cells.size()
+            && std::equal(paragraph.cells.begin(), paragraph.cells.end(), FParagraphs[i + 1].cells.begin());
+        if (paragraph.firstInFrame && paragraph.runCount == 0 && tableFollows)
+            continue;
+        kept.push_back(std::move(FParagraphs[i]));
+    }
+    FParagraphs = std::move(kept);
+}
+
+std::vector<TCellRef> TRtfEmitter::CellsOf(const QTextBlock& block) const
+{
+    std::vector<TCellRef> cells;
+    const QTextCursor cursor(block);
+    for (const QTextFrame* frame = cursor.currentFrame(); frame; frame = frame->parentFrame()) {
+        const auto* table = qobject_cast<const QTextTable*>(frame);
+        if (!table)
+            continue;
+        const QTextTableCell cell = table->cellAt(block.position());
+        if (cell.isValid())
+            cells.insert(cells.begin(), { table, cell.row(), cell.column(), cell.columnSpan() });
+    }
+    return cells;
+}
+
+// \trowd and the cell definitions of a row: merges, borders, shading and right boundaries.
+QByteArray TRtfEmitter::RowDefinition(const QTextTable& table, int row)
+{
+    const QTextTableFormat format = table.format();
+    const int columns = table.columns();
+    const int left = format.intProperty(RichText::TableLeft);
+    QList<int> rights = format.property(RichText::TableCellRights).value<QList<int>>();
+    if (rights.size() != columns) {
+        // A table made here: its widths in twips, or an even share of a 6.5 inch line.
+        rights.clear();
+        const QList<QTextLength> widths = format.columnWidthConstraints();
+        int x = left;
+        for (int column = 0; column < columns; ++column) {
+            int width = 9360 / std::max(1, columns);
+            if (column < widths.size() && widths[column].type() == QTextLength::FixedLength)
+                width = int(std::lround(widths[column].rawValue() * 1440.0 / RichText::DisplayDpi));
+            else if (column < widths.size() && widths[column].type() == QTextLength::PercentageLength)
+                width = int(std::lround(widths[column].rawValue() * 93.6));
+            x += std::max(width, 15);
+            rights.append(x);
+        }
+    }
+    QByteArray out = "\\trowd";
+    out += "\\trgaph" + QByteArray::number(format.intProperty(RichText::TableGap));
+    out += "\\trleft" + QByteArray::number(left);
+    if (format.alignment() & Qt::AlignHCenter)
+        out += "\\trqc";
+    else if (format.alignment() & Qt::AlignRight)
+        out += "\\trqr";
+    for (int column = 0; column < columns; ++column) {
+        const QTextTableCell cell = table.cellAt(row, column);
+        if (cell.row() < row)
+            out += cell.column() < column ? "\\clvmrg\\clmrg" : cell.columnSpan() > 1 ? "\\clvmrg\\clmgf" : "\\clvmrg";
+        else if (cell.column() < column)
+            out += "\\clmrg";
+        else {
+            if (cell.columnSpan() > 1)
+                out += "\\clmgf";
+            if (cell.rowSpan() > 1)
+                out += "\\clvmgf";
+        }
+        const QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
+        if (cellFormat.verticalAlignment() == QTextCharFormat::AlignMiddle)
+            out += "\\clvertalc";
+        else if (cellFormat.verticalAlignment() == QTextCharFormat::AlignBottom)
+            out += "\\clvertalb";
+        struct TSide {
+            const char* word;
+            int width;
+            int style;
+            int brush;
+        };
+        static constexpr TSide Sides[] = {
+            { "\\clbrdrt", QTextFormat::TableCellTopBorder, QTextFormat::TableCellTopBorderStyle,
+                QTextFormat::TableCellTopBorderBrush },
+            { "\\clbrdrl", QTextFormat::TableCellLeftBorder, QTextFormat::TableCellLeftBorderStyle,
+                QTextFormat::TableCellLeftBorderBrush },
+            { "\\clbrdrb", QTextFormat::TableCellBottomBorder, QTextFormat::TableCellBottomBorderStyle,
+                QTextFormat::TableCellBottomBorderBrush },
+            { "\\clbrdrr", QTextFormat::TableCellRightBorder, QTextFormat::TableCellRightBorderStyle,
+                QTextFormat::TableCellRightBorderBrush },
+        };
+        for (const TSide& side : Sides) {
+            const double width = cellFormat.doubleProperty(side.width);
+            const int style = cellFormat.intProperty(side.style);
+            if (width <= 0 || style == QTextFrameFormat::BorderStyle_None)
+                continue;
+            out += side.word;
+            out += style == QTextFrameFormat::BorderStyle_Dotted ? "\\brdrdot"
+                : style == QTextFrameFormat::BorderStyle_Dashed  ? "\\brdrdash"
+                                                                 : "\\brdrs";
+            out += "\\brdrw" + QByteArray::number(std::clamp(int(std::lround(width * 1440.0 / RichText::DisplayDpi)), 1, 75));
+            const int color = ColorIndex(cellFormat.property(side.brush));
+            if (color > 0)
+                out += "\\brdrcf" + QByteArray::number(color);
+        }
+        const int background = ColorIndex(cellFormat.property(QTextFormat::BackgroundBrush));
+        if (background > 0)
+            out += "\\clcbpat" + QByteArray::number(background);
+        out += "\\cellx" + QByteArray::number(rights[column]);
+    }
+    return out;
+}
+
+// Leaves the cells and rows the paragraph is not in, and enters its own, writing the marks between.
+void TRtfEmitter::EnterCells(const std::vector<TCellRef>& cells)
+{
+    std::size_t common = 0;
+    while (common < FLevels.size() && common < cells.size() && FLevels[common].cellOpen
+        && FLevels[common].table == cells[common].table && FLevels[common].row == cells[common].row
+        && FLevels[common].column == cells[common].column)
+        ++common;
+    while (FLevels.size() > common) {
+        const std::size_t level = FLevels.size();
+        TRowLevel& row = FLevels.back();
+        if (row.cellOpen)
+            WriteCellEnd(level);
+        if (cells.size() >= level && cells[level - 1].table == row.table && cells[level - 1].row == row.row)
+            break; // the next cell of the same row
+        WriteRowEnd(level);
+        FLevels.pop_back();
+    }
+    for (std::size_t level = 1; level <= cells.size(); ++level) {
+        const TCellRef& cell = cells[level - 1];
+        if (level <= FLevels.size() && FLevels[level - 1].cellOpen)
+            continue;
+        if (level > FLevels.size()) {
+            FLevels.push_back({ cell.table, cell.row, 0, false, 0, 1 });
+            // A row of the outer table states its cells first; a nested row states them at its end.
+            if (level == 1)
+                FOut += FRowDefinitions.value(qMakePair(cell.table, cell.row)), FNeedSpace = true;
+        }
+        TRowLevel& row = FLevels[level - 1];
+        // Places of cells merged into one above, or left out of the range written.
+        while (row.nextColumn < cell.column)
+            WriteEmptyCell(level), ++row.nextColumn;
+        row.cellOpen = true;
+        row.column = cell.column;
+        row.columnSpan = cell.columnSpan;
+    }
+}
+
+void TRtfEmitter::WriteEmptyCell(std::size_t level)
+{
+    Word("pard");
+    Word("intbl");
+    Word("itap", int(level));
+    Word(level == 1 ? "cell" : "nestcell");
+    FTableMarkWritten = true;
+}
+
+void TRtfEmitter::WriteCellEnd(std::size_t level)
+{
+    TRowLevel& row = FLevels[level - 1];
+    Word(level == 1 ? "cell" : "nestcell");
+    FTableMarkWritten = true;
+    row.cellOpen = false;
+    row.nextColumn = row.column + 1;
+    for (int spanned = 1; spanned < row.columnSpan; ++spanned)
+        WriteEmptyCell(level), ++row.nextColumn;
+}
+
+void TRtfEmitter::WriteRowEnd(std::size_t level)
+{
+    TRowLevel& row = FLevels[level - 1];
+    while (row.nextColumn < row.table->columns())
+        WriteEmptyCell(level), ++row.nextColumn;
+    if (level == 1) {
+        Word("row");
+    } else {
+        Open();
+        FOut += "\\*";
+        Word("nesttableprops");
+        FOut += FRowDefinitions.value(qMakePair(row.table, row.row));
+        Word("nestrow");
+        Close();
+        // Readers without nested tables show the nested rows' text flat, with nothing more.
+        Open();
+        Word("nonesttables");
+        Word("par");
+        Close();
+    }
+    FOut += "\r\n";
+    FNeedSpace = false;
+    FTableMarkWritten = true;
 }
 
 QByteArray TRtfEmitter::Emit()
@@ -355,6 +598,7 @@ QByteArray TRtfEmitter::Emit()
     WriteHeader();
 
     TParaFormat previous;
+    std::size_t previousDepth = 0;
     int number = 0;
     for (std::size_t i = 0; i < FParagraphs.size(); ++i) {
         const TParagraph& paragraph = FParagraphs[i];
@@ -371,11 +615,21 @@ QByteArray TRtfEmitter::Emit()
             const bool continues = i > 0 && FParagraphLists[i - 1] == FParagraphLists[i];
             number = continues ? number + 1 : (para.numberingStart >= 0 ? para.numberingStart : 1);
         }
-        if (i == 0 || !(para == previous))
+        if (FHasTables)
+            EnterCells(paragraph.cells);
+        const std::size_t depth = paragraph.cells.size();
+        const bool stateFormat = std::exchange(FTableMarkWritten, false) || depth != previousDepth || depth > 0;
+        if (i == 0 || !(para == previous) || stateFormat) {
             WriteParagraphFormat(para, number, FParagraphLists[i]);
-        else if (para.numbering != 0)
+            if (depth > 0) {
+                Word("intbl");
+                Word("itap", int(depth));
+            }
+        } else if (para.numbering != 0) {
             WriteNumberText(para, number);
+        }
         previous = para;
+        previousDepth = depth;
 
         for (std::size_t r = paragraph.firstRun; r < paragraph.firstRun + paragraph.runCount; ++r) {
             const TRun& run = FRuns[r];
@@ -392,7 +646,14 @@ QByteArray TRtfEmitter::Emit()
         }
         CloseLink();
 
-        if (paragraph.breakAfter) {
+        // The last paragraph of a cell ends with the cell's mark instead.
+        bool cellEnds = false;
+        if (depth > 0) {
+            const std::vector<TCellRef> none;
+            const std::vector<TCellRef>& next = i + 1 < FParagraphs.size() ? FParagraphs[i + 1].cells : none;
+            cellEnds = next.size() < depth || !std::equal(paragraph.cells.begin(), paragraph.cells.end(), next.begin());
+        }
+        if (paragraph.breakAfter && !cellEnds) {
             if (i + 1 < FParagraphs.size() && FParagraphs[i + 1].runCount == 0)
                 WriteChanges(FFormats[std::size_t(FParagraphs[i + 1].markFormat)]);
             Word("par");
@@ -400,6 +661,7 @@ QByteArray TRtfEmitter::Emit()
             FNeedSpace = false;
         }
     }
+    EnterCells({});
     FOut += "}\r\n";
     return FOut;
 }

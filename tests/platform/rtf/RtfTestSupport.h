@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <memory>
 
@@ -57,4 +58,35 @@ inline QTextCharFormat FormatOf(const QTextDocument& document, const QString& te
 inline QTextBlockFormat BlockFormatOf(const QTextDocument& document, int blockNumber)
 {
     return document.findBlockByNumber(blockNumber).blockFormat();
+}
+
+// The document's paragraphs and tables: a table is "[" rows "]", rows split by " ; ", cells by "|",
+// the paragraphs of a cell by "/"; top-level items one a line.
+inline QStringList StructureItems(QTextFrame::iterator it, const QTextFrame::iterator& end)
+{
+    QStringList items;
+    for (; it != end; ++it) {
+        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
+            QStringList rows;
+            for (int row = 0; row < table->rows(); ++row) {
+                QStringList cells;
+                for (int column = 0; column < table->columns(); ++column) {
+                    const QTextTableCell cell = table->cellAt(row, column);
+                    if (cell.row() != row || cell.column() != column)
+                        continue;
+                    cells.append(StructureItems(cell.begin(), cell.end()).join(u'/'));
+                }
+                rows.append(cells.join(u'|'));
+            }
+            items.append(QStringLiteral("[") + rows.join(QStringLiteral(" ; ")) + QStringLiteral("]"));
+        } else if (it.currentBlock().isValid()) {
+            items.append(it.currentBlock().text());
+        }
+    }
+    return items;
+}
+
+inline QString Structure(const QTextDocument& document)
+{
+    return StructureItems(document.rootFrame()->begin(), document.rootFrame()->end()).join(u'\n');
 }

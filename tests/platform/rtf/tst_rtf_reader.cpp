@@ -1,4 +1,4 @@
-// What the RTF reader makes of each construct: formatting, paragraphs, numbering, fields, tables,
+// What the RTF reader makes of each construct: formatting, paragraphs, numbering, fields,
 // skipped destinations, code pages and Unicode.
 #include "RichEditRecords.h"
 #include "RtfTestSupport.h"
@@ -41,8 +41,6 @@ private slots:
     void hyperlinkResultCarriesTheLink_data();
     void hyperlinkResultCarriesTheLink();
     void otherFieldsShowOnlyTheirResult();
-    void tableRowIsOneParagraph_data();
-    void tableRowIsOneParagraph();
     void destinationsAreSkipped_data();
     void destinationsAreSkipped();
     void codePages_data();
@@ -481,35 +479,6 @@ void TestRtfReader::otherFieldsShowOnlyTheirResult()
                       "{\\fldrslt yes}}."));
     QCOMPARE(Paragraphs(*document), QStringLiteral("Page 3 of  yes."));
     QVERIFY(!FormatOf(*document, QStringLiteral("3")).isAnchor());
-}
-
-void TestRtfReader::tableRowIsOneParagraph_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("one row") << QByteArray("\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row after")
-                             << "A\tB\nafter";
-    QTest::newRow("two rows") << QByteArray("\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row"
-                                            "\\trowd\\cellx1000\\cellx2000\\pard\\intbl C\\cell D\\cell\\row")
-                              << "A\tB\nC\tD\n";
-    QTest::newRow("paragraphs in a cell") << QByteArray("\\pard\\intbl one\\par two\\par\\cell three\\par\\cell\\row")
-                                          << QStringLiteral("one\u2028two\tthree\n");
-    QTest::newRow("empty cells") << QByteArray("\\pard\\intbl\\cell\\cell x\\cell\\cell\\row") << "\t\tx\n";
-    QTest::newRow("cells in groups") << QByteArray(
-        "{\\pard\\intbl{A\\par}\\cell}{\\pard\\intbl{B\\par}\\cell}\\intbl\\row")
-                                     << "A\tB\n";
-    QTest::newRow("nested") << QByteArray(
-        "\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops\\trowd"
-        "\\cellx500\\nestrow}{\\nonesttables a b\\par}\\pard\\intbl\\itap1 c\\cell\\row")
-                            << "a\tb\tc\n";
-    QTest::newRow("row never ended") << QByteArray("\\pard\\intbl A\\cell B\\cell\\pard after") << "A\tB\tafter";
-}
-
-void TestRtfReader::tableRowIsOneParagraph()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(QString, expected);
-    QCOMPARE(Paragraphs(*ReadRtf(Rtf(body))), expected);
 }
 
 void TestRtfReader::destinationsAreSkipped_data()
