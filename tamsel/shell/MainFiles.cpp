@@ -2,6 +2,7 @@
 // by path with the format chosen by the extension.
 #include "Main.h"
 
+#include "AtomicFile.h"
 #include "CompressedDocument.h"
 #include "Errors.h"
 #include "FileNames.h"
@@ -11,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -219,12 +219,7 @@ void TFrmMain::OpenDocumentFrom(const QString& path)
 // Written beside the target and moved over it only when complete: a failed save keeps the old file.
 void TFrmMain::SaveDocumentFile(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("Cannot create file %1: %2").arg(path, file.errorString()));
-    Editor->Lines()->SaveToStream(file);
-    if (!file.commit())
-        throw Exception(QStringLiteral("Cannot create file %1: %2").arg(path, file.errorString()));
+    WriteFileAtomically(path, [this](QIODevice& file) { Editor->Lines()->SaveToStream(file); });
 }
 
 void TFrmMain::SaveDocumentTo(const QString& path)
@@ -257,4 +252,6 @@ void TFrmMain::SaveDocumentTo(const QString& path)
     AfterTransfer();
     if (exporting)
         SetModifiedState(modified);
+    else
+        DiscardRecoveryCopy();
 }
