@@ -333,7 +333,11 @@ int main(int argc, char* argv[])
     frmMain->SetArguments(QCoreApplication::arguments().mid(1));
 
     frmMain->show();
+    const QString recoveryFolder = QDir(ConfigHome()).filePath(ProgramName);
+    RunCommand(dialogs, [&] { frmMain->OfferRecovery(recoveryFolder); });
+    frmMain->StartRecovery(recoveryFolder);
     const int status = application.exec();
+    frmMain->DiscardRecoveryCopy(); // a normal end, whatever the user chose for the changes
 
     // Program end: the main window writes the settings, the history window its list.
     RunCommand(dialogs, [&] { frmMain->FormDestroy(); });
