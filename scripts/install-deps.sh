@@ -11,7 +11,7 @@ packages=(
     poppler-utils qpdf imagemagick xauth
 )
 if [ "${1:-}" = "--fuzz" ]; then
-    packages+=(clang libfuzzer-14-dev)
+    packages+=(clang libclang-rt-14-dev) # libFuzzer and the sanitizers for clang
 fi
 
 missing=()
