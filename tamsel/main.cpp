@@ -334,8 +334,8 @@ int main(int argc, char* argv[])
 
     frmMain->show();
     const QString recoveryFolder = QDir(ConfigHome()).filePath(ProgramName);
+    frmMain->StartRecovery(recoveryFolder); // first, so restored work has its copy at once
     RunCommand(dialogs, [&] { frmMain->OfferRecovery(recoveryFolder); });
-    frmMain->StartRecovery(recoveryFolder);
     const int status = application.exec();
     frmMain->DiscardRecoveryCopy(); // a normal end, whatever the user chose for the changes
 

@@ -60,7 +60,7 @@ void TFrmMain::DiscardRecoveryCopy()
 
 bool TFrmMain::OfferRecovery(const QString& folder)
 {
-    for (const TRecoveryCopy& copy : TRecovery::LeftBehind(folder)) {
+    for (const TRecoveryCopy& copy : TRecovery::LeftBehind(folder, QCoreApplication::applicationPid())) {
         if (!AskToRestore(FDialogs, copy)) {
             TRecovery::Remove(copy);
             continue;
@@ -73,12 +73,15 @@ bool TFrmMain::OfferRecovery(const QString& folder)
         else
             SetCaptionFor(FCurrentFile);
         SetModifiedState(true);
+        UpdateWordCount();
+        EditorSelectionChange();
         // The restored work has its own copy before the old one goes; others wait for the next start.
         if (FRecovery) {
             FRecovery->NoteChange();
             SaveRecoveryCopy();
         }
-        TRecovery::Remove(copy);
+        if (!FRecovery || FRecovery->RtfPath() != copy.RtfPath) // else the new copy took its place
+            TRecovery::Remove(copy);
         return true;
     }
     return false;

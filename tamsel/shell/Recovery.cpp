@@ -74,14 +74,14 @@ void TRecovery::Discard()
 
 bool TRecovery::HasCopy() const { return QFileInfo::exists(FInfoPath) && QFileInfo::exists(FRtfPath); }
 
-std::vector<TRecoveryCopy> TRecovery::LeftBehind(const QString& folder)
+std::vector<TRecoveryCopy> TRecovery::LeftBehind(const QString& folder, qint64 ownProcess)
 {
     std::vector<TRecoveryCopy> copies;
     const QDir dir(folder);
     for (const QString& name : dir.entryList({ Prefix + QStringLiteral("*.ini") }, QDir::Files)) {
         bool numbered = false;
         const qint64 id = name.mid(Prefix.size(), name.size() - Prefix.size() - 4).toLongLong(&numbered);
-        if (!numbered || ProcessRuns(id))
+        if (!numbered || (id != ownProcess && ProcessRuns(id)))
             continue;
         TRecoveryCopy copy;
         copy.InfoPath = dir.filePath(name);

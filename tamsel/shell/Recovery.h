@@ -38,7 +38,9 @@ public:
     const QString& RtfPath() const { return FRtfPath; }
 
     /// Copies whose program is no longer running, newest first. Notes without their copy are removed.
-    static std::vector<TRecoveryCopy> LeftBehind(const QString& folder);
+    /// A copy under ownProcess's number was left by an earlier program that had the same number
+    /// (containers start their programs with the same numbers every time).
+    static std::vector<TRecoveryCopy> LeftBehind(const QString& folder, qint64 ownProcess = 0);
     static void Remove(const TRecoveryCopy& copy);
     /// The question offering the copy.
     static QString OfferText(const TRecoveryCopy& copy);

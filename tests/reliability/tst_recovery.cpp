@@ -79,6 +79,8 @@ void TestRecovery::onlyCopiesOfEndedProgramsAreOffered()
     TRecovery ended(folder.path(), EndedProcess());
     ended.NoteChange();
     ended.Write("{\\rtf1 lost}", QStringLiteral("/home/user/lost.rtf"), Start.addSecs(30));
+    // An earlier program with this program's number left its copy: it is offered at this start.
+    QCOMPARE(TRecovery::LeftBehind(folder.path(), QCoreApplication::applicationPid()).size(), std::size_t(2));
     const std::vector<TRecoveryCopy> copies = TRecovery::LeftBehind(folder.path());
     QCOMPARE(copies.size(), std::size_t(1));
     QCOMPARE(copies[0].OriginalFile, QStringLiteral("/home/user/lost.rtf"));
@@ -145,6 +147,7 @@ void TestRecovery::restoreBringsBackTheWorkUnderItsName()
     QVERIFY(offer.contains(QStringLiteral("/home/user/letter.rtf")));
     QVERIFY(offer.contains(QStringLiteral("2026-12-09 10:00:00")));
     QCOMPARE(fixture.Editor().Text().trimmed(), QStringLiteral("Three paragraphs of a letter"));
+    QCOMPARE(fixture.Window->Label3->text().simplified(), QStringLiteral("Words: 5 Characters: 28"));
     QVERIFY(fixture.Editor().Modified());
     QVERIFY(fixture.Window->windowTitle().contains(QStringLiteral("/home/user/letter.rtf")));
     // The old copy is gone, replaced by this program's own.
