@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "IniFile.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -26,10 +27,23 @@ namespace {
 const QString Prefix = QStringLiteral("Recovery-");
 const QString Section = QStringLiteral("Recovery");
 
-// A process that still runs keeps its copy; with a reused number the offer only comes later.
+// A process that still runs keeps its copy. A killed one may linger unreaped, and its number may
+// soon belong to another program: neither is a Tamsel that still runs.
 bool ProcessRuns(qint64 id)
 {
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_LINUX)
+    QFile status(QStringLiteral("/proc/%1/stat").arg(id));
+    if (id <= 0 || !status.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = status.readAll();
+    const qsizetype nameEnd = line.lastIndexOf(')');
+    if (nameEnd < 0 || nameEnd + 2 >= line.size() || line[nameEnd + 2] == 'Z' || line[nameEnd + 2] == 'X')
+        return false;
+    const QString program = QFileInfo(QStringLiteral("/proc/%1/exe").arg(id)).symLinkTarget();
+    // A program of another user cannot be looked at: it may be a Tamsel, so its copy waits.
+    return program.isEmpty()
+        || QFileInfo(program).fileName() == QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+#elif defined(Q_OS_UNIX)
     return id > 0 && (::kill(pid_t(id), 0) == 0 || errno == EPERM);
 #else
     Q_UNUSED(id);

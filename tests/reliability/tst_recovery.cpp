@@ -76,9 +76,25 @@ void TestRecovery::onlyCopiesOfEndedProgramsAreOffered()
     TRecovery running(folder.path(), QCoreApplication::applicationPid());
     running.NoteChange();
     running.Write("{\\rtf1 mine}", QStringLiteral("mine.rtf"), Start);
-    TRecovery ended(folder.path(), EndedProcess());
-    ended.NoteChange();
-    ended.Write("{\\rtf1 lost}", QStringLiteral("/home/user/lost.rtf"), Start.addSecs(30));
+    TRecovery left(folder.path(), EndedProcess());
+    left.NoteChange();
+    left.Write("{\\rtf1 lost}", QStringLiteral("/home/user/lost.rtf"), Start.addSecs(30));
+    // A program killed but not yet reaped by its parent, and a running program of another kind.
+    const pid_t unreaped = fork();
+    if (unreaped == 0)
+        _exit(0);
+    siginfo_t ended {};
+    QCOMPARE(waitid(P_PID, id_t(unreaped), &ended, WEXITED | WNOWAIT), 0); // ended, left unreaped
+    TRecovery zombie(folder.path(), unreaped);
+    zombie.NoteChange();
+    zombie.Write("{\\rtf1 killed}", QStringLiteral("killed.rtf"), Start.addSecs(10));
+    TRecovery other(folder.path(), getppid());
+    other.NoteChange();
+    other.Write("{\\rtf1 other}", QStringLiteral("other.rtf"), Start.addSecs(20));
+    QCOMPARE(TRecovery::LeftBehind(folder.path()).size(), std::size_t(3));
+    waitpid(unreaped, nullptr, 0);
+    TRecovery::Remove(TRecovery::LeftBehind(folder.path()).back());
+    TRecovery::Remove(TRecovery::LeftBehind(folder.path()).back());
     // An earlier program with this program's number left its copy: it is offered at this start.
     QCOMPARE(TRecovery::LeftBehind(folder.path(), QCoreApplication::applicationPid()).size(), std::size_t(2));
     const std::vector<TRecoveryCopy> copies = TRecovery::LeftBehind(folder.path());
