@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <cstdint>
+#include <cstdio>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(decoded == asUtf8);
     else
         Require(decoded.size() == bytes.size());
+    std::fprintf(stderr, "decoding holds\n");
 
     if (size > 4096)
         return 0;
@@ -43,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.setData(output.data());
     again.open(QIODevice::ReadOnly);
     editor.Lines()->LoadFromStream(again);
-    Require(editor.Text() == text);
+    if (editor.Text() != text) {
+        std::fprintf(stderr, "reads back as \"%s\", not \"%s\"\n", qPrintable(editor.Text().toHtmlEscaped()),
+            qPrintable(text.toHtmlEscaped()));
+        std::abort();
+    }
     return 0;
 }
