@@ -26,7 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(decoded == asUtf8);
     else
         Require(decoded.size() == bytes.size());
-    std::fprintf(stderr, "decoding holds\n");
 
     if (size > 4096)
         return 0;
