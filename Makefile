@@ -36,12 +36,22 @@ uninstall:
 bench: build
 	@for b in $(RELEASE_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# Every target runs FUZZ_SECONDS (default 60) from its seeds in fuzz/corpus/<target>; what it finds
+# new goes to build/fuzz/corpus/<target>, a crashing input to build/fuzz/crash-*.
+FUZZ_TARGETS := fuzz_rtf_reader fuzz_pelmora fuzz_compressed_document fuzz_plain_text fuzz_ini_file \
+	fuzz_history_file fuzz_metafile fuzz_picture fuzz_gif_roundtrip fuzz_pdf_structure
+
 fuzz:
 	@bash scripts/install-deps.sh --fuzz
 	@if [ ! -f $(FUZZ_DIR)/CMakeCache.txt ]; then CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_FUZZERS=ON; fi
-	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_rtf_reader
-	mkdir -p $(FUZZ_DIR)/corpus && cp -n tests/data/rtf/*.rtf $(FUZZ_DIR)/corpus/ 2>/dev/null || true
-	$(FUZZ_DIR)/fuzz/fuzz_rtf_reader $(FUZZ_DIR)/corpus -max_total_time=$${FUZZ_SECONDS:-60} -max_len=65536
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target $(FUZZ_TARGETS)
+	mkdir -p $(FUZZ_DIR)/corpus/fuzz_rtf_reader && cp -n tests/data/rtf/*.rtf $(FUZZ_DIR)/corpus/fuzz_rtf_reader/ 2>/dev/null || true
+	@for target in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_DIR)/corpus/$$target && \
+		echo "== $$target" && \
+		(cd $(FUZZ_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ./fuzz/$$target corpus/$$target $(CURDIR)/fuzz/corpus/$$target \
+			-max_total_time=$${FUZZ_SECONDS:-60} -max_len=65536 -rss_limit_mb=2560 -timeout=30 -print_final_stats=1) || exit 1; \
+	done
 
 clean:
 	rm -rf build

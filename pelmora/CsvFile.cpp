@@ -1,18 +1,32 @@
 // CsvFile.cpp: reading and writing the comma-separated data file.
 #include "CsvFile.h"
 
+#include "AtomicFile.h"
 #include "Errors.h"
 #include "RtfCodePages.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
 
 // A data file bigger than this is no spreadsheet export; refusing it beats exhausting memory.
 constexpr qint64 MaxFileSize = qint64(512) * 1024 * 1024;
+
+// What one letter can hold; a larger field, a wider record or more values than a merge could ever
+// print are refused before they take the memory (a file of commas alone is millions of fields).
+constexpr qsizetype MaxFieldLength = 1024 * 1024;
+constexpr qsizetype MaxFieldsPerRecord = 4096;
+constexpr qsizetype MaxFieldsInFile = 4 * 1024 * 1024;
+
+[[noreturn]] void FieldTooLong(int line, qsizetype field)
+{
+    throw EConvertError(QStringLiteral("Line %1: field %2 is longer than %3 characters")
+                            .arg(line)
+                            .arg(field)
+                            .arg(MaxFieldLength));
+}
 
 } // namespace
 
@@ -31,6 +45,7 @@ std::vector<QStringList> ParseCsvRecords(const QString& text)
     const QChar* data = text.constData();
     qsizetype i = 0;
     int line = 1;
+    qsizetype fieldsInFile = 0;
     while (i < size) {
         // At the start of a line: blank lines are no records, Ctrl-Z ends the file.
         if (data[i] == QChar(26))
@@ -63,6 +78,8 @@ std::vector<QStringList> ParseCsvRecords(const QString& text)
                     }
                     if (data[i] == u'\n' || (data[i] == u'\r' && (i + 1 >= size || data[i + 1] != u'\n')))
                         ++line;
+                    if (field.size() >= MaxFieldLength)
+                        FieldTooLong(quoteLine, fields.size() + 1);
                     field += data[i];
                     ++i;
                 }
@@ -75,11 +92,19 @@ std::vector<QStringList> ParseCsvRecords(const QString& text)
                                             .arg(fields.size() + 1));
             } else {
                 // An unquoted field: quotes in it are ordinary characters.
-                while (i < size && data[i] != u',' && data[i] != u'\r' && data[i] != u'\n') {
-                    field += data[i];
+                const qsizetype start = i;
+                while (i < size && data[i] != u',' && data[i] != u'\r' && data[i] != u'\n')
                     ++i;
-                }
+                if (i - start > MaxFieldLength)
+                    FieldTooLong(line, fields.size() + 1);
+                field = QString(data + start, i - start);
             }
+            if (fields.size() >= MaxFieldsPerRecord)
+                throw EConvertError(
+                    QStringLiteral("Line %1: a record has more than %2 fields").arg(line).arg(MaxFieldsPerRecord));
+            if (++fieldsInFile > MaxFieldsInFile)
+                throw EConvertError(
+                    QStringLiteral("Line %1: the data holds more than %2 fields").arg(line).arg(MaxFieldsInFile));
             fields << field;
             field.clear();
             if (i < size && data[i] == u',') {
@@ -172,12 +197,7 @@ QByteArray CsvBytes(const QStringList& names, const std::vector<QStringList>& re
 
 void WriteCsvFile(const QString& path, const QStringList& names, const std::vector<QStringList>& records)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(path);
-    const QByteArray bytes = CsvBytes(names, records);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EFCreateError(path);
+    WriteFileAtomically(path, CsvBytes(names, records));
 }
 
 QString TMergeFieldSource::Value(int record, const QString& field) const

@@ -17,7 +17,9 @@ struct TCsvTable {
 QString CsvTextFromBytes(const QByteArray& bytes);
 
 /// The records of the text; a blank line is no record; a Ctrl-Z at the start of a line ends the text.
-/// Throws EConvertError naming the line of a quoted field left open or of text after a closing quote.
+/// Throws EConvertError naming the line of a quoted field left open or of text after a closing quote,
+/// of a field over a million characters, of a record over 4096 fields, or where the fields of the
+/// whole text pass four million.
 std::vector<QStringList> ParseCsvRecords(const QString& text);
 /// The header and the records. A trailing empty name of the header is no field.
 TCsvTable ParseCsv(const QString& text);

@@ -359,7 +359,7 @@ void TfrmMain::btnRTFSaveClick()
         if (!file.open(QIODevice::WriteOnly))
             throw EFCreateError(dialog.FileName);
         TPgRtfPreview::SaveRtfToStream(Editor->Control(), file);
-        if (!file.commit())
+        if (!file.flush() || !file.commit()) // commit() alone can miss a full disk's last write
             throw EFCreateError(dialog.FileName);
         Editor->SetModified(false);
     } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 // MergeCommand.cpp: the headless merge, through the same substitution and page engine as the window.
 #include "MergeCommand.h"
 
+#include "AtomicFile.h"
 #include "CsvFile.h"
 #include "Errors.h"
 #include "IniFile.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 const char* const MergeUsage = "usage: pelmora --merge TEMPLATE.rtf DATA.csv OUT.pdf|OUT.rtf [--printer NAME]\n";
 
@@ -91,9 +91,7 @@ void RunMergeCommand(const QStringList& arguments, const QString& settingsFolder
 
     if (suffix == QLatin1String("rtf")) {
         const QByteArray document = merge.MergeToRtfDocument(rtf);
-        QSaveFile file(output);
-        if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit())
-            throw EFCreateError(output);
+        WriteFileAtomically(output, document);
         return;
     }
 

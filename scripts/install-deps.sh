@@ -13,7 +13,7 @@ packages=(
     desktop-file-utils shared-mime-info mandoc groff-base man-db
 )
 if [ "${1:-}" = "--fuzz" ]; then
-    packages+=(clang libfuzzer-14-dev)
+    packages+=(clang libclang-rt-14-dev) # libFuzzer and the sanitizers for clang
 fi
 
 missing=()

@@ -332,7 +332,11 @@ int main(int argc, char* argv[])
     frmMain->SetArguments(QCoreApplication::arguments().mid(1));
 
     frmMain->show();
+    const QString recoveryFolder = QDir(ConfigHome()).filePath(ProgramName);
+    frmMain->StartRecovery(recoveryFolder); // first, so restored work has its copy at once
+    RunCommand(dialogs, [&] { frmMain->OfferRecovery(recoveryFolder); });
     const int status = application.exec();
+    frmMain->DiscardRecoveryCopy(); // a normal end, whatever the user chose for the changes
 
     // Program end: the main window writes the settings, the history window its list.
     RunCommand(dialogs, [&] { frmMain->FormDestroy(); });

@@ -54,6 +54,18 @@ constexpr qint64 MaxStreamBytes = qint64(1) << 30;
 
 bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
+// Half a surrogate pair (damaged UTF-16) becomes U+FFFD, as it is shown; kept, the next save would
+// write "?" in its place and the text saved would not be the text read.
+void ReplaceLoneSurrogates(QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+}
+
 BYTE UnderlineTypeOf(const QTextCharFormat& format)
 {
     if (format.hasProperty(UnderlineType))
@@ -1073,6 +1085,7 @@ void TRichEditControl::ReadInto(QTextCursor& cursor, WPARAM format, const QByteA
     const qsizetype zero = text.indexOf(QChar(0));
     if (zero >= 0)
         text.truncate(zero);
+    ReplaceLoneSurrogates(text);
     if (IsPlainTextMode() || !cursor.hasSelection())
         cursor.setCharFormat(cursor.charFormat());
     InsertWithinLimit(cursor, DocumentTextFromControlText(text));

@@ -3,6 +3,7 @@
 #include "Bitmap.h"
 #include "Errors.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 
 #include <algorithm>
@@ -264,8 +265,12 @@ TGifWriter::~TGifWriter() = default;
 
 void TGifWriter::Write(const QByteArray& bytes)
 {
-    if (FDevice.write(bytes) != bytes.size())
-        throw Exception(QStringLiteral("Cannot write the presentation file: %1").arg(FDevice.errorString()));
+    if (FDevice.write(bytes) == bytes.size())
+        return;
+    // The user knows the file by its name; a full disk's own text ("Unknown error") says nothing.
+    if (const auto* file = qobject_cast<const QFileDevice*>(&FDevice))
+        throw EFCreateError(file->fileName());
+    throw Exception(QStringLiteral("Cannot write the presentation file: %1").arg(FDevice.errorString()));
 }
 
 void TGifWriter::WriteHeader(const TEncoded& first, bool looping)

@@ -203,7 +203,8 @@ void ExportPagesToPresentation(
         }
     }
     animation.Finish();
-    if (!file.commit())
+    // commit() alone can miss that the last buffered bytes never reached a full disk.
+    if (!file.flush() || !file.commit())
         throw EFCreateError(fileName);
 }
 

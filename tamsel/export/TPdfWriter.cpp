@@ -100,7 +100,13 @@ void TPdfWriter::CollectPictures(std::size_t keep)
     while (FPending.size() > keep) {
         auto [picture, size] = std::move(FPending.front());
         FPending.pop_front();
-        FPictureSizes[std::size_t(picture - 1)] = size.get(); // rethrows the job's failure
+        try {
+            FPictureSizes[std::size_t(picture - 1)] = size.get(); // rethrows the job's failure
+        } catch (const EFCreateError&) {
+            // The scratch file's name means nothing to the user; the file being made does.
+            throw Exception(QStringLiteral("Cannot create file %1: the temporary folder %2 is full or cannot be written")
+                                .arg(FFileName, QDir::toNativeSeparators(ScratchFolder())));
+        }
     }
 }
 
@@ -469,6 +475,7 @@ void TPdfWriter::EndDoc()
         WriteAll(file, pictureEnd.constData(), pictureEnd.size());
     }
     WriteAll(file, tail.constData(), tail.size());
-    if (!file.commit())
+    // commit() alone can miss that the last buffered bytes never reached a full disk.
+    if (!file.flush() || !file.commit())
         throw EFCreateError(FFileName);
 }

@@ -142,7 +142,8 @@ void SaveCompressedDocument(TRtRichEdit& editor, const QString& path)
     if (!target.open(QIODevice::WriteOnly))
         throw EFCreateError(path);
     Compress(temporary, target, path);
-    if (!target.commit())
+    // commit() alone can miss that the last buffered bytes never reached a full disk.
+    if (!target.flush() || !target.commit())
         throw EFCreateError(path);
 }
 

@@ -1,5 +1,7 @@
 // History.cpp: the document history window and its file.
 #include "History.h"
+
+#include "AtomicFile.h"
 #include "CommandGuard.h"
 #include "Dialogs.h"
 #include "Errors.h"
@@ -20,7 +22,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -131,9 +132,7 @@ void WriteHistoryFile(const QString& fileName, const QStringList& entries)
     }
     // The folder may be a configuration folder not made yet.
     QDir().mkpath(QFileInfo(fileName).absolutePath());
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EFCreateError(fileName);
+    WriteFileAtomically(fileName, bytes);
 }
 
 THistoryForm::THistoryForm(IHistoryOwner& owner, IDialogs& dialogs, QString historyFile, QWidget* parent)

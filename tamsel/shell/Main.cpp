@@ -20,6 +20,7 @@
 #include "PgPrinter.h"
 #include "PresentationOptions.h"
 #include "PrintPreview.h"
+#include "Recovery.h"
 #include "RtSpinEdit.h"
 #include "Shell.h"
 #include "SkinButton.h"

@@ -39,6 +39,8 @@ class TRtSpinEdit;
 class TSkinButton;
 class TSkinPanel;
 class TWordCounter;
+class TRecovery;
+struct TRecoveryCopy;
 class TTrackBar;
 
 // One of the sixteen zoom levels of the zoom bar.
@@ -87,6 +89,15 @@ public:
     bool FormClose();
     /// At program end: writes the settings.
     void FormDestroy();
+
+    /// From now on unsaved changes are copied into folder now and then (see TRecovery).
+    void StartRecovery(const QString& folder);
+    /// Offers the copies a program that did not end normally left in folder; true when one was restored.
+    bool OfferRecovery(const QString& folder);
+    /// Writes the recovery copy when a change waits and the last copy is old enough.
+    void SaveRecoveryCopy();
+    /// The document was saved or the program ends normally: the copy goes.
+    void DiscardRecoveryCopy();
 
     // Operations used by the other windows.
     void PromptSaveChanges() override;
@@ -404,6 +415,7 @@ private:
     TFileDialogData OpenPictureDialog1;
     QList<QPointer<QThread>> FWorkers;
     std::unique_ptr<TWordCounter> FWordCounter;
+    std::unique_ptr<TRecovery> FRecovery;
     bool FShown = false;
     bool FHeadless = false;
     bool FActivating = false;

@@ -6,6 +6,7 @@
 #include "CommandGuard.h"
 #include "Dialogs.h"
 #include "PictureInsertion.h"
+#include "Recovery.h"
 #include "Shell.h"
 #include "TextCommands.h"
 #include "WordCounter.h"
@@ -172,7 +173,12 @@ void TFrmMain::UpdateCaretPosition()
 
 // ---- editor events ----
 
-void TFrmMain::EditorChange() { SetModifiedState(Editor->Modified()); }
+void TFrmMain::EditorChange()
+{
+    SetModifiedState(Editor->Modified());
+    if (FRecovery)
+        FRecovery->NoteChange();
+}
 
 void TFrmMain::EditorKeyDown(int& key)
 {

@@ -2,6 +2,7 @@
 // by path with the format chosen by the extension.
 #include "Main.h"
 
+#include "AtomicFile.h"
 #include "CompressedDocument.h"
 #include "Errors.h"
 #include "FileNames.h"
@@ -15,7 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -305,12 +305,7 @@ void TFrmMain::OpenDocumentFrom(const QString& path)
 // Written beside the target and moved over it only when complete: a failed save keeps the old file.
 void TFrmMain::SaveDocumentFile(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("Cannot create file %1: %2").arg(path, file.errorString()));
-    Editor->Lines()->SaveToStream(file);
-    if (!file.commit())
-        throw Exception(QStringLiteral("Cannot create file %1: %2").arg(path, file.errorString()));
+    WriteFileAtomically(path, [this](QIODevice& file) { Editor->Lines()->SaveToStream(file); });
 }
 
 void TFrmMain::SaveDocumentTo(const QString& path)
@@ -343,4 +338,6 @@ void TFrmMain::SaveDocumentTo(const QString& path)
     AfterTransfer();
     if (exporting)
         SetModifiedState(modified);
+    else
+        DiscardRecoveryCopy();
 }

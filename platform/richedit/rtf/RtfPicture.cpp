@@ -1,9 +1,11 @@
 #include "RtfPicture.h"
 
+#include "DibImage.h"
 #include "EnhMetafile.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 
 #include <cmath>
 #include <cstring>
@@ -114,8 +116,18 @@ TPicture PictureFromRtf(const TRtfPictureGroup& group)
     case TRtfPictureGroup::TFormat::Jpeg:
     case TRtfPictureGroup::TFormat::Dib: {
         const QByteArray bytes = group.format == TRtfPictureGroup::TFormat::Dib ? BmpFromDib(group.data) : group.data;
+        if (bytes.isEmpty())
+            return {};
+        // The header's size is checked before anything is decoded: a few bytes may claim gigabytes.
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        const QSize declared = reader.size();
+        if (declared.isValid() && qint64(declared.width()) * declared.height() > MaxDibPixels)
+            return {};
         QImage image;
-        if (bytes.isEmpty() || !image.loadFromData(bytes))
+        if (!reader.read(&image))
             return {};
         const TObjectKind kind = group.format == TRtfPictureGroup::TFormat::Png ? TObjectKind::Png
             : group.format == TRtfPictureGroup::TFormat::Jpeg                   ? TObjectKind::Jpeg

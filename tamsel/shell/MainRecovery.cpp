@@ -1,0 +1,88 @@
+// MainRecovery.cpp: the main window's recovery copy of unsaved changes and the offer to restore one
+// left behind by a program that did not end normally.
+#include "Main.h"
+
+#include "Clock.h"
+#include "Errors.h"
+#include "PgClasses.h"
+#include "Recovery.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace {
+
+// How often the window looks for a change to copy; TRecovery limits the copies to one a minute.
+constexpr int RecoveryCheckMilliseconds = 5000;
+
+} // namespace
+
+void TFrmMain::StartRecovery(const QString& folder)
+{
+    FRecovery = std::make_unique<TRecovery>(folder, QCoreApplication::applicationPid());
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("RecoveryTimer"));
+    timer->setInterval(RecoveryCheckMilliseconds);
+    connect(timer, &QTimer::timeout, this, [this] {
+        // A copy that cannot be written must not interrupt the typing with error boxes.
+        try {
+            SaveRecoveryCopy();
+        } catch (const std::exception&) {
+        }
+    });
+    timer->start();
+}
+
+void TFrmMain::SaveRecoveryCopy()
+{
+    if (!FRecovery)
+        return;
+    if (!Editor->Modified()) {
+        if (FRecovery->HasCopy())
+            FRecovery->Discard();
+        return;
+    }
+    const QDateTime now = FClock.Now();
+    if (!FRecovery->Due(now))
+        return;
+    QBuffer rtf;
+    rtf.open(QIODevice::WriteOnly);
+    SaveRtfToStream(Editor->Control(), rtf);
+    FRecovery->Write(rtf.data(), FCurrentFile, now);
+}
+
+void TFrmMain::DiscardRecoveryCopy()
+{
+    if (FRecovery)
+        FRecovery->Discard();
+}
+
+bool TFrmMain::OfferRecovery(const QString& folder)
+{
+    for (const TRecoveryCopy& copy : TRecovery::LeftBehind(folder, QCoreApplication::applicationPid())) {
+        if (!AskToRestore(FDialogs, copy)) {
+            TRecovery::Remove(copy);
+            continue;
+        }
+        SetDocumentMode(false);
+        Editor->Lines()->LoadFromFile(copy.RtfPath);
+        FCurrentFile = copy.OriginalFile;
+        if (FCurrentFile == UntitledDocument)
+            setWindowTitle(DesignCaption);
+        else
+            SetCaptionFor(FCurrentFile);
+        SetModifiedState(true);
+        UpdateWordCount();
+        EditorSelectionChange();
+        // The restored work has its own copy before the old one goes; others wait for the next start.
+        if (FRecovery) {
+            FRecovery->NoteChange();
+            SaveRecoveryCopy();
+        }
+        if (!FRecovery || FRecovery->RtfPath() != copy.RtfPath) // else the new copy took its place
+            TRecovery::Remove(copy);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,41 @@
+// Inputs the fuzzers found, kept as cases of the normal suite.
+#include "RtRichEd.h"
+
+#include <QBuffer>
+#include <QTest>
+
+class TestFuzzFindings : public QObject {
+    Q_OBJECT
+private slots:
+    void damagedUtf16TextSavesAsItReads();
+};
+
+// fuzz_plain_text: a UTF-16 file holding half a surrogate pair read into the editor, saved and read
+// again came back with "?" in its place: the text saved was not the text shown.
+void TestFuzzFindings::damagedUtf16TextSavesAsItReads()
+{
+    const QByteArray file = QByteArray::fromHex("fffe55006e006900630063006f009c90ff9bff9affd900740065007800"
+                                                "74000d0000000000000a00");
+    TRtRichEdit editor;
+    editor.SetPlainText(true);
+    editor.SetStreamMode({});
+    QBuffer input;
+    input.setData(file);
+    input.open(QIODevice::ReadOnly);
+    editor.Lines()->LoadFromStream(input);
+    const QString text = editor.Text();
+    QVERIFY(text.contains(QChar(0xFFFD)));
+    for (QChar c : text)
+        QVERIFY(!c.isSurrogate());
+    QBuffer output;
+    output.open(QIODevice::WriteOnly);
+    editor.Lines()->SaveToStream(output);
+    QBuffer again;
+    again.setData(output.data());
+    again.open(QIODevice::ReadOnly);
+    editor.Lines()->LoadFromStream(again);
+    QCOMPARE(editor.Text(), text);
+}
+
+QTEST_MAIN(TestFuzzFindings)
+#include "tst_fuzz_findings.moc"
