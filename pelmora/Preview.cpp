@@ -290,15 +290,7 @@ void TPrintPreviewForm::showEvent(QShowEvent* event)
 bool TPrintPreviewForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Wheel && watched == PgPreview1->viewport()) {
-        // Ten pixels a notch, never past either end.
-        QScrollBar* scroll = PgPreview1->verticalScrollBar();
-        if (scroll->maximum() > 0) {
-            const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-            if (delta < 0 && scroll->value() < scroll->maximum() - 10)
-                scroll->setValue(scroll->value() + 10);
-            else if (delta > 0)
-                scroll->setValue(std::max(0, scroll->value() - 10));
-        }
+        PgPreview1->WheelStep(static_cast<QWheelEvent*>(event)->angleDelta().y());
         return true;
     }
     return QDialog::eventFilter(watched, event);

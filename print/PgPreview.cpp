@@ -435,6 +435,17 @@ void TPgPreview::BeginDragScroll()
     viewport()->setCursor(Qt::PointingHandCursor);
 }
 
+void TPgPreview::WheelStep(int delta)
+{
+    QScrollBar* bar = verticalScrollBar();
+    if (bar->maximum() <= 0)
+        return;
+    if (delta < 0 && bar->value() < bar->maximum() - 10)
+        bar->setValue(bar->value() + 10);
+    else if (delta > 0)
+        bar->setValue(std::max(0, bar->value() - 10));
+}
+
 void TPgPreview::EndDragScroll()
 {
     if (!FDragging)

@@ -135,6 +135,8 @@ public:
 
     void BeginDragScroll();
     void EndDragScroll();
+    /// The preview windows' wheel: ten pixels a notch down (delta below 0) or up, never past either end.
+    void WheelStep(int delta);
     bool Dragging() const { return FDragging; }
 
     void Print();

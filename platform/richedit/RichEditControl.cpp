@@ -1212,8 +1212,9 @@ QByteArray TRichEditControl::SaveBytes(WPARAM format)
     ClampRange(from, to);
     QString text = WithListMarkers(ControlTextOfRange(*document(), int(from), int(to), false), from, to);
     text.remove(ObjectCharacter);
-    text.replace(u'\v', QLatin1String("\r\n"));
+    // Paragraph ends first: the line breaks' own CR must not be doubled into an extra empty line.
     text.replace(u'\r', QLatin1String("\r\n"));
+    text.replace(u'\v', QLatin1String("\r\n"));
     if (format & SF_UNICODE)
         return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     return text.toUtf8();

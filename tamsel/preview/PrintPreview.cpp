@@ -278,15 +278,7 @@ bool TfrmPrintPreview::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     if (event->type() == QEvent::Wheel && watched == PgPreview1->viewport()) {
-        // Ten pixels a notch, within the range.
-        QScrollBar* bar = PgPreview1->verticalScrollBar();
-        if (bar->maximum() > 0) {
-            const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-            if (delta < 0 && bar->value() < bar->maximum() - 10)
-                bar->setValue(bar->value() + 10);
-            else if (delta > 0)
-                bar->setValue(std::max(0, bar->value() - 10));
-        }
+        PgPreview1->WheelStep(static_cast<QWheelEvent*>(event)->angleDelta().y());
         return true;
     }
     return QDialog::eventFilter(watched, event);

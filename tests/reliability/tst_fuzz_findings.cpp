@@ -8,6 +8,7 @@ class TestFuzzFindings : public QObject {
     Q_OBJECT
 private slots:
     void damagedUtf16TextSavesAsItReads();
+    void lineBreakSavesAsOneLineEnd();
 };
 
 // fuzz_plain_text: a UTF-16 file holding half a surrogate pair read into the editor, saved and read
@@ -35,6 +36,31 @@ void TestFuzzFindings::damagedUtf16TextSavesAsItReads()
     again.open(QIODevice::ReadOnly);
     editor.Lines()->LoadFromStream(again);
     QCOMPARE(editor.Text(), text);
+}
+
+// fuzz_plain_text: a vertical tab (a line break) saved as plain text became CR LF LF, an extra empty
+// line at every save.
+void TestFuzzFindings::lineBreakSavesAsOneLineEnd()
+{
+    TRtRichEdit editor;
+    editor.SetPlainText(true);
+    editor.SetStreamMode({});
+    QBuffer input;
+    input.setData("a\x0B" "b\r\nc");
+    input.open(QIODevice::ReadOnly);
+    editor.Lines()->LoadFromStream(input);
+    QBuffer output;
+    output.open(QIODevice::WriteOnly);
+    editor.Lines()->SaveToStream(output);
+    QCOMPARE(output.data(), QByteArray("a\r\nb\r\nc"));
+    QBuffer again;
+    again.setData(output.data());
+    again.open(QIODevice::ReadOnly);
+    editor.Lines()->LoadFromStream(again);
+    QBuffer second;
+    second.open(QIODevice::WriteOnly);
+    editor.Lines()->SaveToStream(second);
+    QCOMPARE(second.data(), QByteArray("a\r\nb\r\nc")); // saved again, the same
 }
 
 QTEST_MAIN(TestFuzzFindings)
