@@ -209,6 +209,10 @@ enum class TRtfKeyword : int {
     kwClvertalt = 191,
     kwClvertalc = 192,
     kwClvertalb = 193,
+    kwStylesheet = 194,
+    kwS = 195, // paragraph style
+    kwCs = 196, // character style
+    kwSbasedon = 197,
 };
 
 // The keyword of a control word's name; kwUnknown for words the reader ignores.

@@ -62,6 +62,8 @@ enum class TDestination : int {
     dsUnicodePair = 15, // \upr: only its \ud is text
     dsPicture = 16,
     dsNestTableProps = 17, // a nested row's definition: its words count, its text does not
+    dsStyleSheet = 18, // the style table: its entries are groups
+    dsStyle = 19, // one style: its words make the style, its text is the style's name
 };
 
 struct TCharState {
@@ -128,6 +130,8 @@ struct TGroupState {
     TCharState chars;
     TParaState para;
     TDestination destination = TDestination::dsText;
+    int style = -1; // in a style entry: its \s or \cs number
+    bool characterStyle = false;
     int unicodeSkip = 1;
     int codePage = CpAnsi;
     const TSingleByteTable* table = nullptr; // null for a multi-byte code page
@@ -406,6 +410,15 @@ private:
     int FDocumentCodePage = CpAnsi;
     TCharState FPlainChars;
 
+    struct TStyle {
+        TCharState chars;
+        TParaState para;
+        bool characterStyle = false;
+    };
+    QHash<int, TStyle> FStyles; // paragraph styles by \s number, character styles by 100000 + \cs
+    void StyleWord(TRtfKeyword keyword, int parameter, bool hasParameter);
+    void ApplyStyle(int key, TGroupState& state);
+
     QHash<int, TFontEntry> FFonts;
     int FFontNumber = -1; // the font table entry being read
     TFontEntry FFontEntry;
@@ -646,6 +659,11 @@ void TRtfParser::GroupEnded(const TGroupState& ended)
         if (parent != TDestination::dsPicture)
             FinishPicture(ended);
         break;
+    case TDestination::dsStyle:
+        if (parent != TDestination::dsStyle && ended.style >= 0 && FStyles.size() < MaxTableEntries)
+            FStyles.insert(ended.characterStyle ? 100000 + ended.style : ended.style,
+                { ended.chars, ended.para, ended.characterStyle });
+        break;
     default:
         break;
     }
@@ -719,6 +737,10 @@ void TRtfParser::ControlWord(const TRtfToken& token)
     case TDestination::dsPicture:
         PictureWord(keyword, parameter);
         break;
+    case TDestination::dsStyleSheet:
+    case TDestination::dsStyle:
+        StyleWord(keyword, parameter, hasParameter);
+        break;
     default:
         if (keyword == TRtfKeyword::kwSkipDestination)
             StartKeeping(token.text);
@@ -784,6 +806,16 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
     case TRtfKeyword::kwListtable:
         SetDestination(TDestination::dsListTable);
         break;
+    case TRtfKeyword::kwStylesheet:
+        SetDestination(TDestination::dsStyleSheet);
+        break;
+    case TRtfKeyword::kwS:
+        // The style's formatting first; the paragraph's own words after it win.
+        ApplyStyle(parameter, state);
+        break;
+    case TRtfKeyword::kwCs:
+        ApplyStyle(100000 + parameter, state);
+        break;
     case TRtfKeyword::kwListoverridetable:
         SetDestination(TDestination::dsListOverrideTable);
         break;
@@ -846,6 +878,59 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
             SpecialWord(keyword, parameter, hasParameter);
         break;
     }
+}
+
+// Words of the style table: each entry's number, its base and its formatting, nothing else.
+void TRtfParser::StyleWord(TRtfKeyword keyword, int parameter, bool hasParameter)
+{
+    TGroupState& state = Top();
+    switch (keyword) {
+    case TRtfKeyword::kwS:
+    case TRtfKeyword::kwCs:
+        if (parameter < 0 || parameter >= 100000)
+            break;
+        SetDestination(TDestination::dsStyle);
+        state.style = parameter;
+        state.characterStyle = keyword == TRtfKeyword::kwCs;
+        state.chars = FPlainChars; // a style says all it sets
+        state.para = TParaState {};
+        break;
+    case TRtfKeyword::kwSbasedon: {
+        const auto base = FStyles.constFind(state.characterStyle ? 100000 + parameter : parameter);
+        if (state.destination == TDestination::dsStyle && base != FStyles.constEnd()) {
+            state.chars = base->chars;
+            state.para = base->para;
+        }
+        break;
+    }
+    default:
+        if (state.destination == TDestination::dsStyle && !CharacterWord(keyword, parameter, hasParameter))
+            ParagraphWord(keyword, parameter, hasParameter);
+        break;
+    }
+}
+
+void TRtfParser::ApplyStyle(int key, TGroupState& state)
+{
+    const auto style = FStyles.constFind(key);
+    if (style == FStyles.constEnd())
+        return;
+    const TParaState& para = style->para;
+    if (!style->characterStyle) {
+        // Formatting only: where the paragraph stands (its table, its list) is its own.
+        state.para.alignment = para.alignment;
+        state.para.leftIndent = para.leftIndent;
+        state.para.firstIndent = para.firstIndent;
+        state.para.rightIndent = para.rightIndent;
+        state.para.spaceBefore = para.spaceBefore;
+        state.para.spaceAfter = para.spaceAfter;
+        state.para.lineSpacing = para.lineSpacing;
+        state.para.lineMultiple = para.lineMultiple;
+        state.para.pageBreakBefore = para.pageBreakBefore;
+    }
+    const int link = state.chars.link;
+    state.chars = style->chars;
+    state.chars.link = link;
 }
 
 void TRtfParser::FontTableWord(TRtfKeyword keyword, int parameter)

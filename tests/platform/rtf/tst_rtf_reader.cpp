@@ -12,6 +12,7 @@ class TestRtfReader : public QObject {
     Q_OBJECT
 
 private slots:
+    void stylesGiveTheirFormatting();
     void bytesNotStartingWithRtfAreAConvertError_data();
     void bytesNotStartingWithRtfAreAConvertError();
     void characterFormat_data();
@@ -648,6 +649,31 @@ void TestRtfReader::readsAtTheCursor()
     QCOMPARE(document.toPlainText(), QStringLiteral("Hello big world"));
     QCOMPARE(cursor.position(), 10);
     QCOMPARE(FormatOf(document, QStringLiteral("big")).fontWeight(), int(QFont::Bold));
+}
+
+void TestRtfReader::stylesGiveTheirFormatting()
+{
+    // The paragraph style gives alignment, spacing and character formatting the paragraph does not
+    // set; its own words win; a character style formats its run only; table styles are no styles.
+    const auto document = ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}"
+                                  "{\\stylesheet{\\s0 Normal;}{\\s1\\qc\\sb240\\b\\fs40 heading 1;}"
+                                  "{\\s2\\sbasedon1\\i heading 2;}{\\*\\cs10 \\additive\\f1\\ul Code;}"
+                                  "{\\*\\ts11\\tsrowd\\fs8 Table Grid;}}"
+                                  "\\pard\\plain\\s1 Title\\par\\pard\\plain\\s1\\ql\\fs24 Left\\par"
+                                  "\\pard\\plain\\s2 Sub\\par\\pard\\plain Body {\\cs10 code} end\\par}");
+    QCOMPARE(Paragraphs(*document).trimmed(), QStringLiteral("Title\nLeft\nSub\nBody code end"));
+    QCOMPARE(BlockFormatOf(*document, 0).alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QVERIFY(BlockFormatOf(*document, 0).topMargin() > 0);
+    QCOMPARE(FormatOf(*document, QStringLiteral("Title")).fontPointSize(), 20.0);
+    QCOMPARE(FormatOf(*document, QStringLiteral("Title")).fontWeight(), int(QFont::Bold));
+    QCOMPARE(BlockFormatOf(*document, 1).alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    QCOMPARE(FormatOf(*document, QStringLiteral("Left")).fontPointSize(), 12.0);
+    QVERIFY(FormatOf(*document, QStringLiteral("Sub")).fontItalic());
+    QCOMPARE(FormatOf(*document, QStringLiteral("Sub")).fontWeight(), int(QFont::Bold)); // from its base
+    QVERIFY(FormatOf(*document, QStringLiteral("code")).fontUnderline());
+    QVERIFY(FormatOf(*document, QStringLiteral("code")).fontFamilies().toStringList().contains("Courier New"));
+    QVERIFY(!FormatOf(*document, QStringLiteral("end")).fontUnderline());
+    QCOMPARE(FormatOf(*document, QStringLiteral("Body")).fontPointSize(), 12.0);
 }
 
 QTEST_MAIN(TestRtfReader)
