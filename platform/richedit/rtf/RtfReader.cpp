@@ -461,6 +461,11 @@ private:
     int FListOverride = 0;
     int FListLevel = 0;
     bool FPreviousNumbered = false;
+    struct TLevelList {
+        QPointer<QTextList> list;
+        TNumbering numbering;
+    };
+    QHash<std::pair<int, int>, TLevelList> FLevelLists; // by \ls and \ilvl
 };
 
 TRtfParser::TRtfParser(const QByteArray& rtf, QTextCursor& cursor, const TRtfReadOptions& options)
@@ -1760,11 +1765,33 @@ void TRtfParser::FinishBlock()
         FList->add(block);
         return;
     }
+    // A list of the list table goes on after its sub-lists and after other paragraphs: the third
+    // step shows "3.". An item of a level starts the deeper levels after it afresh.
+    if (para.listOverride > 0) {
+        for (auto it = FLevelLists.begin(); it != FLevelLists.end();) {
+            if (it.key().first == para.listOverride && it.key().second > para.listLevel)
+                it = FLevelLists.erase(it);
+            else
+                ++it;
+        }
+        const auto kept = FLevelLists.constFind({ para.listOverride, para.listLevel });
+        if (kept != FLevelLists.constEnd() && kept->list && kept->numbering == numbering) {
+            kept->list->add(block);
+            FList = kept->list;
+            FListNumbering = numbering;
+            FListOverride = para.listOverride;
+            FListLevel = para.listLevel;
+            FPreviousNumbered = true;
+            return;
+        }
+    }
     FList = FCursor.createList(RichText::ListFormatFor(numbering.numbering, numbering.style));
     FListNumbering = numbering;
     FListOverride = para.listOverride;
     FListLevel = para.listLevel;
     FPreviousNumbered = true;
+    if (para.listOverride > 0 && FLevelLists.size() < MaxTableEntries)
+        FLevelLists.insert({ para.listOverride, para.listLevel }, { FList, numbering });
 }
 
 TNumbering TRtfParser::ResolveNumbering(const TParaState& para) const

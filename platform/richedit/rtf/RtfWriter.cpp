@@ -15,10 +15,12 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QTextTable>
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -92,6 +94,7 @@ struct TParagraph {
     std::size_t firstRun = 0;
     std::size_t runCount = 0;
     bool breakAfter = false;
+    const QTextList* list = nullptr; // paragraphs of one list number on across others
 };
 
 // The paragraph properties the writer emits; a paragraph writes \pard and them when they change.
@@ -336,6 +339,7 @@ void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
         first = false;
         TParagraph paragraph;
         paragraph.format = block.blockFormat();
+        paragraph.list = block.textList();
         paragraph.markFormat = FormatSlot(block.charFormatIndex(), block.charFormat());
         paragraph.firstRun = FRuns.size();
         if (FHasTables) {
@@ -582,16 +586,25 @@ QByteArray TRtfEmitter::Emit()
     FOut.reserve(FTextLength + qsizetype(FRuns.size()) * 16 + qsizetype(FParagraphs.size()) * 32 + 1024);
     // Numbered paragraphs in a row with the same numbering are one list, so that a list after other
     // paragraphs starts again.
+    // The paragraphs of one list of the document are one list of the file, other paragraphs between.
+    QHash<const QTextList*, int> listNumbers;
     for (const TParagraph& paragraph : FParagraphs) {
         FParaFormats.push_back(ParaFormatOf(paragraph.format));
         const TParaFormat& para = FParaFormats.back();
         int list = 0;
         if (para.numbering != 0) {
-            const bool continues = FParaFormats.size() > 1 && FParagraphLists.back() != 0
+            const int known = paragraph.list ? listNumbers.value(paragraph.list, 0) : 0;
+            const bool continues = !paragraph.list && FParaFormats.size() > 1 && FParagraphLists.back() != 0
                 && FParaFormats[FParaFormats.size() - 2].SameNumbering(para);
-            if (!continues)
-                FLists.push_back(para);
-            list = int(FLists.size());
+            if (known > 0 && FLists[std::size_t(known - 1)].SameNumbering(para)) {
+                list = known;
+            } else {
+                if (!continues)
+                    FLists.push_back(para);
+                list = int(FLists.size());
+                if (paragraph.list)
+                    listNumbers.insert(paragraph.list, list);
+            }
         }
         FParagraphLists.push_back(list);
     }
@@ -600,6 +613,8 @@ QByteArray TRtfEmitter::Emit()
     TParaFormat previous;
     std::size_t previousDepth = 0;
     int number = 0;
+    // The last number given in each list; a list may start at 0.
+    std::vector<int> listCounts(FLists.size() + 1, std::numeric_limits<int>::min());
     for (std::size_t i = 0; i < FParagraphs.size(); ++i) {
         const TParagraph& paragraph = FParagraphs[i];
         const TParaFormat& para = FParaFormats[i];
@@ -612,8 +627,10 @@ QByteArray TRtfEmitter::Emit()
         else if (paragraph.runCount == 0 && i == 0)
             WriteChanges(FFormats[std::size_t(paragraph.markFormat)]);
         if (para.numbering != 0) {
-            const bool continues = i > 0 && FParagraphLists[i - 1] == FParagraphLists[i];
-            number = continues ? number + 1 : (para.numberingStart >= 0 ? para.numberingStart : 1);
+            int& count = listCounts[std::size_t(FParagraphLists[i])];
+            number = count != std::numeric_limits<int>::min() ? count + 1
+                                                               : (para.numberingStart >= 0 ? para.numberingStart : 1);
+            count = number;
         }
         if (FHasTables)
             EnterCells(paragraph.cells);

@@ -94,6 +94,7 @@ private slots:
     void raisesAndLoweringsAreClosedForOtherReaders();
     void pageSetupSurvivesASave();
     void headersAndFootersSurviveASave();
+    void listsNumberOnPastSubListsAndParagraphs();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
     void paragraphFormatRoundTrips_data();
@@ -216,6 +217,34 @@ void TestRtfWriter::raisesAndLoweringsAreClosedForOtherReaders()
         QVERIFY2(!FormatOf(read, QStringLiteral("c")).hasProperty(RichText::OffsetTwips), source);
         QVERIFY2(FormatOf(read, QStringLiteral("b")).verticalAlignment() != QTextCharFormat::AlignNormal, source);
     }
+}
+
+void TestRtfWriter::listsNumberOnPastSubListsAndParagraphs()
+{
+    // One list with a sub-list and a plain paragraph inside: the steps after them go on counting,
+    // a second sub-list starts again, and so does all of it after a save.
+    const QByteArray original
+        = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0"
+          "\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc4\\levelstartat1"
+          "{\\leveltext\\'02\\'01);}{\\levelnumbers\\'01;}}\\listid1}}{\\*\\listoverridetable{\\listoverride"
+          "\\listid1\\listoverridecount0\\ls1}}"
+          "\\pard\\ls1\\ilvl0 One\\par\\pard\\ls1\\ilvl0 Two\\par\\pard\\ls1\\ilvl1 Sub a\\par\\pard\\ls1\\ilvl1 Sub b\\par"
+          "\\pard\\ls1\\ilvl0 Three\\par\\pard Plain\\par\\pard\\ls1\\ilvl0 Four\\par"
+          "\\pard\\ls1\\ilvl1 New a\\par}";
+    const QStringList expected { "1.", "2.", "a)", "b)", "3.", "", "4.", "a)" };
+    auto markers = [](const QTextDocument& document) {
+        QStringList found;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            if (!block.text().isEmpty())
+                found << RichText::ListMarkerText(block);
+        }
+        return found;
+    };
+    const auto read = ReadRtf(original);
+    QCOMPARE(markers(*read), expected);
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QCOMPARE(markers(*ReadRtf(saved)), expected);
+    QVERIFY2(saved.contains("{\\pntext 3.\\tab}") && saved.contains("{\\pntext 4.\\tab}"), saved.constData());
 }
 
 void TestRtfWriter::headersAndFootersSurviveASave()
