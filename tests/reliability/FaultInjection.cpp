@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTest>
 
 #include <csignal>
 #include <linux/capability.h>
@@ -166,4 +167,25 @@ QString RandomWords(int length)
         text += random.bounded(12) == 0 ? QStringLiteral("\n") : QStringLiteral(" ");
     }
     return text;
+}
+
+void AddFaultRows(const QStringList& names)
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<TFault>("fault");
+    for (const QString& name : names) {
+        QTest::newRow(qPrintable(name + QStringLiteral(" read-only folder"))) << name << TFault::ReadOnlyFolder;
+        QTest::newRow(qPrintable(name + QStringLiteral(" full disk"))) << name << TFault::FullDisk;
+        QTest::newRow(qPrintable(name + QStringLiteral(" target is a folder"))) << name << TFault::TargetIsFolder;
+    }
+}
+
+void VerifyNothingLost(const TChildResult& result, const QString& target, const QMap<QString, QByteArray>& before)
+{
+    QVERIFY2(result.Ran, "the writer crashed or hung");
+    QCOMPARE(result.Status, 1);
+    QVERIFY2(result.Message.contains(QFileInfo(target).fileName()), qPrintable(result.Message));
+    const QMap<QString, QByteArray> after = FolderContents(QFileInfo(target).absolutePath());
+    QCOMPARE(after.keys(), before.keys());
+    QVERIFY(after == before);
 }

@@ -4,12 +4,14 @@
 // itself keeps its rights and limits, and checks that nothing of the user's was lost.
 #include <QByteArray>
 #include <QMap>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
 enum class TFault { ReadOnlyFolder, FullDisk, TargetIsFolder };
+Q_DECLARE_METATYPE(TFault)
 
 /// Bytes a file may have while the disk is "full"; a save must write more than this to fail.
 constexpr long long FullDiskLimit = 2048;
@@ -35,3 +37,9 @@ TChildResult RunProgramUnderFault(TFault fault, const QString& program, const QS
 
 /// Text of LENGTH characters that compresses badly, so every format writes more than the limit.
 QString RandomWords(int length);
+
+/// Data rows "NAME read-only folder", "NAME full disk" and "NAME target is a folder" of each name,
+/// in the columns "name" and "fault".
+void AddFaultRows(const QStringList& names);
+/// The child failed with status 1 naming the target's file, and its folder is as it was before.
+void VerifyNothingLost(const TChildResult& result, const QString& target, const QMap<QString, QByteArray>& before);

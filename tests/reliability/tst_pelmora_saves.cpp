@@ -14,32 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(TFault)
-
 namespace {
 
 const QByteArray Previous = "the previous version, which must survive\r\n";
-
-void AddFaultRows(const QStringList& names)
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<TFault>("fault");
-    for (const QString& name : names) {
-        QTest::newRow(qPrintable(name + QStringLiteral(" read-only folder"))) << name << TFault::ReadOnlyFolder;
-        QTest::newRow(qPrintable(name + QStringLiteral(" full disk"))) << name << TFault::FullDisk;
-        QTest::newRow(qPrintable(name + QStringLiteral(" target is a folder"))) << name << TFault::TargetIsFolder;
-    }
-}
-
-void VerifyNothingLost(const TChildResult& result, const QString& target, const QMap<QString, QByteArray>& before)
-{
-    QVERIFY2(result.Ran, "the writer crashed or hung");
-    QCOMPARE(result.Status, 1);
-    QVERIFY2(result.Message.contains(QFileInfo(target).fileName()), qPrintable(result.Message));
-    const QMap<QString, QByteArray> after = FolderContents(QFileInfo(target).absolutePath());
-    QCOMPARE(after.keys(), before.keys());
-    QVERIFY(after == before);
-}
 
 // The error box the window showed, as the child's failure.
 void ThrowShownError(const TScriptedDialogs& dialogs)

@@ -10,33 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(TFault)
-
 namespace {
 
 const QByteArray Previous = "{\\rtf1 the previous version, which must survive}\r\n";
-
-void AddFaultRows(const QStringList& names)
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<TFault>("fault");
-    for (const QString& name : names) {
-        QTest::newRow(qPrintable(name + QStringLiteral(" read-only folder"))) << name << TFault::ReadOnlyFolder;
-        QTest::newRow(qPrintable(name + QStringLiteral(" full disk"))) << name << TFault::FullDisk;
-        QTest::newRow(qPrintable(name + QStringLiteral(" target is a folder"))) << name << TFault::TargetIsFolder;
-    }
-}
-
-// The child's result against the folder as it was before the save.
-void VerifyNothingLost(const TChildResult& result, const QString& target, const QMap<QString, QByteArray>& before)
-{
-    QVERIFY2(result.Ran, "the writer crashed or hung");
-    QCOMPARE(result.Status, 1);
-    QVERIFY2(result.Message.contains(QFileInfo(target).fileName()), qPrintable(result.Message));
-    const QMap<QString, QByteArray> after = FolderContents(QFileInfo(target).absolutePath());
-    QCOMPARE(after.keys(), before.keys());
-    QVERIFY(after == before);
-}
 
 } // namespace
 
