@@ -36,8 +36,14 @@ TPgThumbnails::TPgThumbnails(QWidget* parent)
     FShadow.Color = 0x808080;
     viewport()->setBackgroundRole(QPalette::Dark);
     viewport()->setCursor(Qt::PointingHandCursor);
-    horizontalScrollBar()->setSingleStep(ScrollStep);
-    verticalScrollBar()->setSingleStep(ScrollStep);
+    SetScrollStep(10);
+}
+
+void TPgThumbnails::SetScrollStep(int step)
+{
+    // A field set after construction never reached the scroll bars.
+    horizontalScrollBar()->setSingleStep(step);
+    verticalScrollBar()->setSingleStep(step);
 }
 
 TPgThumbnails::~TPgThumbnails()

@@ -51,7 +51,8 @@ public:
     TPgShadow& Shadow() { return FShadow; }
     void SetShadowWidth(int width);
     QMenu* ThumbPopup = nullptr;
-    int ScrollStep = 10;
+    /// Pixels a scroll arrow moves the strip.
+    void SetScrollStep(int step);
 
     /// How many miniatures there are, the marked one's page, and where page number's sits in the
     /// strip's content (before scrolling).

@@ -232,7 +232,7 @@ void TPrintPreviewForm::CreateControls()
     PgThumbnails1->SetThumbSize(8);
     PgThumbnails1->SetShadowWidth(2);
     PgThumbnails1->SetPageCaptions(QStringLiteral("Page #"));
-    PgThumbnails1->ScrollStep = 10;
+    PgThumbnails1->SetScrollStep(10);
     PgThumbnails1->SetPreview(PgPreview1);
     column->addWidget(PgThumbnails1, 1);
 
