@@ -7,6 +7,7 @@
 #include "Errors.h"
 #include "PgRtfPreview.h"
 #include "Preview.h"
+#include "Recovery.h"
 #include "RtRichEd.h"
 #include "Shell.h"
 #include "SkinPanel.h"
@@ -109,6 +110,9 @@ TfrmMain::TfrmMain(IDialogs& dialogs, const QString& programFolder, QWidget* par
     connect(sedFontSize, &QSpinBox::valueChanged, this, [this] { RunCommand(FDialogs, [&] { sedFontSizeChange(); }); });
     Editor->OnSelectionChange = [this](QObject*) { RunCommand(FDialogs, [&] { EditorSelectionChange(); }); };
     memTokens->installEventFilter(this);
+    Editor->OnChange = [this](QObject*) { NoteChange(); };
+    connect(memTokens, &QPlainTextEdit::textChanged, this, &TfrmMain::NoteChange);
+    connect(memData, &QPlainTextEdit::textChanged, this, &TfrmMain::NoteChange);
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -338,6 +342,7 @@ void TfrmMain::btnOpenRTFClick()
         }
         Editor->Lines()->LoadFromFile(dialog.FileName);
         Editor->SetModified(false);
+        FTemplateFile = dialog.FileName;
     } catch (const std::exception& error) {
         FDialogs.ShowError(IDialogs::ApplicationTitle(), WithFullStop(MessageOf(error)));
     }
@@ -362,6 +367,7 @@ void TfrmMain::btnRTFSaveClick()
         if (!file.flush() || !file.commit()) // commit() alone can miss a full disk's last write
             throw EFCreateError(dialog.FileName);
         Editor->SetModified(false);
+        FTemplateFile = dialog.FileName;
     } catch (const std::exception& error) {
         FDialogs.ShowError(IDialogs::ApplicationTitle(), WithFullStop(MessageOf(error)));
     }

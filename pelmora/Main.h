@@ -3,6 +3,8 @@
 // formatting bar, Import/Export of the data file, Open/Save of the template, and Merge.
 #include <QMainWindow>
 
+#include <memory>
+
 class IDialogs;
 class IShell;
 class TSkinPanel;
@@ -13,6 +15,7 @@ class QFontComboBox;
 class QSpinBox;
 class TRtRichEdit;
 class TPrintPreviewForm;
+class TRecovery;
 struct TMergeFieldSource;
 
 class TfrmMain : public QMainWindow {
@@ -34,6 +37,18 @@ public:
     /// Replaces tokens and data with the file's, or leaves both as they were when it cannot be read.
     void ImportCsv(const QString& path);
     void ExportCsv(const QString& path) const;
+
+    /// From now on unsaved template, tokens or data are copied into folder now and then.
+    void StartRecovery(const QString& folder);
+    /// Offers the copy a Pelmora that did not end normally left in folder; true when restored.
+    bool OfferRecovery(const QString& folder);
+    /// Writes the recovery copy when a change waits and the last copy is old enough.
+    void SaveRecoveryCopy();
+    /// Removes the copy at a normal end.
+    void DiscardRecoveryCopy();
+    /// The template, tokens and data in one recovery copy, and back; Restore throws EReadError.
+    QByteArray RecoveryPackage() const;
+    void RestorePackage(const QByteArray& package);
 
     QPlainTextEdit* memTokens;
     QPlainTextEdit* memData;
@@ -82,6 +97,8 @@ private:
     void CreateControls();
     /// Asks before unsaved work is dropped; false when the user keeps it.
     bool ConfirmDiscard(bool tokensAndData, bool templateText);
+    bool HasUnsavedWork() const;
+    void NoteChange();
     template <class Fn> void Bind(QPushButton* button, Fn handler);
 
     IDialogs& FDialogs;
@@ -91,4 +108,6 @@ private:
     int FMainIndent = 0;
     int FHangingIndent = 0;
     bool FRefreshingToolbar = false;
+    QString FTemplateFile; // the template's file, once opened or saved
+    std::unique_ptr<TRecovery> FRecovery;
 };

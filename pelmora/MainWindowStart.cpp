@@ -1,4 +1,5 @@
 // MainWindowStart.cpp: the interactive program: its windows in their order and the message loop.
+#include "CommandGuard.h"
 #include "HeaderF.h"
 #include "Main.h"
 #include "Margins.h"
@@ -8,6 +9,7 @@
 #include "Shell.h"
 
 #include <QApplication>
+#include <QDir>
 
 int RunMainWindow(QApplication& application, TShell& shell)
 {
@@ -21,5 +23,10 @@ int RunMainWindow(QApplication& application, TShell& shell)
     TPrintPreviewForm previewForm(dialogs, folder, marginsForm, headerFooterForm, &frmMain);
     frmMain.SetPreviewForm(&previewForm);
     frmMain.show();
-    return application.exec();
+    const QString recoveryFolder = QDir(ConfigHome()).filePath(QStringLiteral("pelmora"));
+    frmMain.StartRecovery(recoveryFolder); // first, so restored work has its copy at once
+    RunCommand(dialogs, [&] { frmMain.OfferRecovery(recoveryFolder); });
+    const int status = application.exec();
+    frmMain.DiscardRecoveryCopy(); // a normal end, whatever the user chose for the changes
+    return status;
 }

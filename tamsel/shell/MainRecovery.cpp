@@ -61,12 +61,12 @@ void TFrmMain::DiscardRecoveryCopy()
 bool TFrmMain::OfferRecovery(const QString& folder)
 {
     for (const TRecoveryCopy& copy : TRecovery::LeftBehind(folder, QCoreApplication::applicationPid())) {
-        if (!AskToRestore(FDialogs, copy)) {
+        if (!AskToRestore(FDialogs, copy, QStringLiteral("Tamsel"))) {
             TRecovery::Remove(copy);
             continue;
         }
         SetDocumentMode(false);
-        Editor->Lines()->LoadFromFile(copy.RtfPath);
+        Editor->Lines()->LoadFromFile(copy.CopyPath);
         FCurrentFile = copy.OriginalFile;
         if (FCurrentFile == UntitledDocument)
             setWindowTitle(DesignCaption);
@@ -80,7 +80,7 @@ bool TFrmMain::OfferRecovery(const QString& folder)
             FRecovery->NoteChange();
             SaveRecoveryCopy();
         }
-        if (!FRecovery || FRecovery->RtfPath() != copy.RtfPath) // else the new copy took its place
+        if (!FRecovery || FRecovery->CopyPath() != copy.CopyPath) // else the new copy took its place
             TRecovery::Remove(copy);
         return true;
     }

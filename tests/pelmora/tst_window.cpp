@@ -3,10 +3,13 @@
 #include "Errors.h"
 #include "Main.h"
 #include "PgPreview.h"
+#include "Recovery.h"
 #include "Preview.h"
 #include "RtRichEd.h"
 #include "ScriptedDialogs.h"
 
+#include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -24,6 +27,8 @@ private slots:
     void importThenExportRoundTrips();
     void fontColourColoursTheSelectionOnly();
     void selectingMixedSizesKeepsThem();
+    void recoveryCopyBringsBackTemplateTokensAndData();
+    void recoveryCopyIsDiscardedOrRefusedWhenDamaged();
 
 private:
     QTemporaryDir FFolder;
@@ -130,6 +135,73 @@ void TestWindow::selectingMixedSizesKeepsThem()
     form.Editor->SetSelectionStart(0);
     form.Editor->SetSelectionLength(5);
     QVERIFY(form.Editor->SelectionAttributes().Size() < 20);
+}
+
+namespace {
+
+void Click(QDialog& dialog, const char* button)
+{
+    auto* found = dialog.findChild<QPushButton*>(QString::fromLatin1(button));
+    QVERIFY(found);
+    found->click();
+}
+
+} // namespace
+
+void TestWindow::recoveryCopyBringsBackTemplateTokensAndData()
+{
+    QTemporaryDir recoveryFolder;
+    {
+        // A Pelmora whose work is never saved: its copy stays behind as after a crash.
+        TScriptedDialogs dialogs;
+        TfrmMain crashed(dialogs, FFolder.path());
+        crashed.StartRecovery(recoveryFolder.path());
+        crashed.SaveRecoveryCopy();
+        QVERIFY(QDir(recoveryFolder.path()).isEmpty()); // nothing changed yet
+        crashed.Editor->SetSelectedText(QStringLiteral("Dear [NAME], Grüße aus Zürich"));
+        crashed.memTokens->setPlainText(QStringLiteral("[NAME]\n[CITY]"));
+        crashed.memData->setPlainText(QStringLiteral("Zoë,\"Rue Émile, 5\"\nAnn,Bern"));
+        crashed.SaveRecoveryCopy();
+        QCOMPARE(QDir(recoveryFolder.path()).entryList(QDir::Files).size(), 2);
+    }
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    QString offer;
+    dialogs.QueueModal([&](QDialog& dialog) {
+        offer = dialog.findChild<QLabel*>(QStringLiteral("LblRecovery"))->text();
+        Click(dialog, "BtnRestore");
+    });
+    QVERIFY(form.OfferRecovery(recoveryFolder.path()));
+    QVERIFY(offer.startsWith(QStringLiteral("Pelmora was not closed normally.")));
+    QCOMPARE(form.Editor->Text().trimmed(), QStringLiteral("Dear [NAME], Grüße aus Zürich"));
+    QCOMPARE(form.memTokens->toPlainText(), QStringLiteral("[NAME]\n[CITY]"));
+    QCOMPARE(form.memData->toPlainText(), QStringLiteral("Zoë,\"Rue Émile, 5\"\nAnn,Bern"));
+    QVERIFY(form.Editor->Modified()); // still unsaved work
+    QVERIFY(QDir(recoveryFolder.path()).isEmpty());
+}
+
+void TestWindow::recoveryCopyIsDiscardedOrRefusedWhenDamaged()
+{
+    QTemporaryDir recoveryFolder;
+    auto leaveCopy = [&](const QByteArray& bytes) {
+        TRecovery left(recoveryFolder.path(), QCoreApplication::applicationPid(), QStringLiteral("pmr"));
+        left.NoteChange();
+        left.Write(bytes, QStringLiteral("/home/user/letter.rtf"), QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
+    };
+    TScriptedDialogs dialogs;
+    TfrmMain form(dialogs, FFolder.path());
+    form.memTokens->setPlainText(QStringLiteral("[KEEP]"));
+    leaveCopy("{\\rtf1 old}");
+    dialogs.QueueModal([](QDialog& dialog) { Click(dialog, "BtnDiscard"); });
+    QVERIFY(!form.OfferRecovery(recoveryFolder.path()));
+    QVERIFY(QDir(recoveryFolder.path()).isEmpty());
+
+    // A copy that is not a package (truncated, or of another program) changes nothing.
+    leaveCopy(QByteArray("Pelmora recovery copy 1\n\x00\x00\x00\x10", 28));
+    dialogs.QueueModal([](QDialog& dialog) { Click(dialog, "BtnRestore"); });
+    QVERIFY_THROWS_EXCEPTION(EConvertError, form.OfferRecovery(recoveryFolder.path()));
+    QCOMPARE(form.memTokens->toPlainText(), QStringLiteral("[KEEP]"));
+    QVERIFY(QDir(recoveryFolder.path()).isEmpty()); // not offered again at every start
 }
 
 QTEST_MAIN(TestWindow)

@@ -60,7 +60,7 @@ void TestRecovery::copiesComeAfterAChangeAtMostOnceAMinute()
     QVERIFY(recovery.Due(Start));
     recovery.Write("{\\rtf1 one}", QStringLiteral("/home/user/letter.rtf"), Start);
     QVERIFY(recovery.HasCopy());
-    QCOMPARE(ReadAll(recovery.RtfPath()), QByteArray("{\\rtf1 one}"));
+    QCOMPARE(ReadAll(recovery.CopyPath()), QByteArray("{\\rtf1 one}"));
     QVERIFY(!recovery.Due(Start.addSecs(600))); // no change since
     recovery.NoteChange();
     QVERIFY(!recovery.Due(Start.addSecs(59)));
@@ -101,12 +101,12 @@ void TestRecovery::onlyCopiesOfEndedProgramsAreOffered()
     QCOMPARE(copies.size(), std::size_t(1));
     QCOMPARE(copies[0].OriginalFile, QStringLiteral("/home/user/lost.rtf"));
     QCOMPARE(copies[0].Time, Start.addSecs(30));
-    QCOMPARE(ReadAll(copies[0].RtfPath), QByteArray("{\\rtf1 lost}"));
-    QVERIFY(TRecovery::OfferText(copies[0]).contains(QStringLiteral("/home/user/lost.rtf")));
-    QVERIFY(TRecovery::OfferText(copies[0]).contains(QStringLiteral("2026-12-09 10:00:30")));
+    QCOMPARE(ReadAll(copies[0].CopyPath), QByteArray("{\\rtf1 lost}"));
+    QVERIFY(TRecovery::OfferText(copies[0], QStringLiteral("Tamsel")).contains(QStringLiteral("/home/user/lost.rtf")));
+    QVERIFY(TRecovery::OfferText(copies[0], QStringLiteral("Tamsel")).contains(QStringLiteral("2026-12-09 10:00:30")));
 
     // A note whose copy is gone (the program died between the two writes of a later copy) is no offer.
-    QFile::remove(copies[0].RtfPath);
+    QFile::remove(copies[0].CopyPath);
     QVERIFY(TRecovery::LeftBehind(folder.path()).empty());
     QVERIFY(!QFileInfo::exists(copies[0].InfoPath));
     QVERIFY(running.HasCopy());

@@ -1,7 +1,7 @@
 #pragma once
-// Recovery.h: the recovery copy of a document with unsaved changes. While the document is changed
-// and not saved, a copy in RTF is written now and then into the user's configuration folder; a save
-// or a normal close removes it. A copy left behind by a program that ended without removing it (a
+// Recovery.h: the recovery copy of work with unsaved changes. While the work is changed and not
+// saved, a copy is written now and then into the user's configuration folder; a save or a normal
+// close removes it. A copy left behind by a program that ended without removing it (a
 // crash, a killed process) is offered at the next start.
 #include <QDateTime>
 #include <QString>
@@ -11,7 +11,7 @@
 class IDialogs;
 
 struct TRecoveryCopy {
-    QString RtfPath; // the copy itself
+    QString CopyPath; // the copy itself
     QString InfoPath; // its original file name and time
     QString OriginalFile; // as the window named the document ("Untitled Document" for a new one)
     QDateTime Time; // when the copy was written
@@ -23,34 +23,35 @@ public:
     static constexpr qint64 IntervalSeconds = 60;
 
     /// The copies of this program go into folder, named by its process, so several programs running
-    /// at once keep one copy each.
-    explicit TRecovery(QString folder, qint64 processId);
+    /// at once keep one copy each; suffix is the copy's file type.
+    explicit TRecovery(QString folder, qint64 processId, const QString& suffix = QStringLiteral("rtf"));
 
     /// The document changed since the last copy.
     void NoteChange() { FChanged = true; }
     /// True when a change is waiting and the last copy is at least IntervalSeconds old.
     bool Due(const QDateTime& now) const;
-    /// Writes the copy atomically (RTF first, then the note naming it); throws EFCreateError.
-    void Write(const QByteArray& rtf, const QString& originalFile, const QDateTime& now);
+    /// Writes the copy atomically (the copy first, then the note naming it); throws EFCreateError.
+    void Write(const QByteArray& copy, const QString& originalFile, const QDateTime& now);
     /// Removes this program's copy: the document was saved, closed or left without changes.
     void Discard();
     bool HasCopy() const;
-    const QString& RtfPath() const { return FRtfPath; }
+    const QString& CopyPath() const { return FCopyPath; }
 
     /// Copies whose program is no longer running, newest first. Notes without their copy are removed.
     /// A copy under ownProcess's number was left by an earlier program that had the same number
     /// (containers start their programs with the same numbers every time).
-    static std::vector<TRecoveryCopy> LeftBehind(const QString& folder, qint64 ownProcess = 0);
+    static std::vector<TRecoveryCopy> LeftBehind(
+        const QString& folder, qint64 ownProcess = 0, const QString& suffix = QStringLiteral("rtf"));
     static void Remove(const TRecoveryCopy& copy);
-    /// The question offering the copy.
-    static QString OfferText(const TRecoveryCopy& copy);
+    /// The question offering the copy, in the words of the program named.
+    static QString OfferText(const TRecoveryCopy& copy, const QString& program);
 
 private:
-    QString FRtfPath;
+    QString FCopyPath;
     QString FInfoPath;
     QDateTime FLastWrite;
     bool FChanged = false;
 };
 
 /// Asks whether to restore the copy, with the buttons "Restore" and "Discard"; true for Restore.
-bool AskToRestore(IDialogs& dialogs, const TRecoveryCopy& copy);
+bool AskToRestore(IDialogs& dialogs, const TRecoveryCopy& copy, const QString& program);

@@ -53,10 +53,10 @@ bool ProcessRuns(qint64 id)
 
 } // namespace
 
-TRecovery::TRecovery(QString folder, qint64 processId)
+TRecovery::TRecovery(QString folder, qint64 processId, const QString& suffix)
 {
     const QDir dir(folder);
-    FRtfPath = dir.filePath(Prefix + QString::number(processId) + QStringLiteral(".rtf"));
+    FCopyPath = dir.filePath(Prefix + QString::number(processId) + u'.' + suffix);
     FInfoPath = dir.filePath(Prefix + QString::number(processId) + QStringLiteral(".ini"));
 }
 
@@ -65,10 +65,10 @@ bool TRecovery::Due(const QDateTime& now) const
     return FChanged && (!FLastWrite.isValid() || FLastWrite.secsTo(now) >= IntervalSeconds);
 }
 
-void TRecovery::Write(const QByteArray& rtf, const QString& originalFile, const QDateTime& now)
+void TRecovery::Write(const QByteArray& copy, const QString& originalFile, const QDateTime& now)
 {
-    QDir().mkpath(QFileInfo(FRtfPath).absolutePath());
-    WriteFileAtomically(FRtfPath, rtf);
+    QDir().mkpath(QFileInfo(FCopyPath).absolutePath());
+    WriteFileAtomically(FCopyPath, copy);
     // The note comes second: a note always names a complete copy.
     TIniFile info(FInfoPath);
     info.WriteString(Section, QStringLiteral("File"), originalFile);
@@ -81,14 +81,14 @@ void TRecovery::Write(const QByteArray& rtf, const QString& originalFile, const 
 void TRecovery::Discard()
 {
     QFile::remove(FInfoPath);
-    QFile::remove(FRtfPath);
+    QFile::remove(FCopyPath);
     FLastWrite = QDateTime();
     FChanged = false;
 }
 
-bool TRecovery::HasCopy() const { return QFileInfo::exists(FInfoPath) && QFileInfo::exists(FRtfPath); }
+bool TRecovery::HasCopy() const { return QFileInfo::exists(FInfoPath) && QFileInfo::exists(FCopyPath); }
 
-std::vector<TRecoveryCopy> TRecovery::LeftBehind(const QString& folder, qint64 ownProcess)
+std::vector<TRecoveryCopy> TRecovery::LeftBehind(const QString& folder, qint64 ownProcess, const QString& suffix)
 {
     std::vector<TRecoveryCopy> copies;
     const QDir dir(folder);
@@ -99,11 +99,11 @@ std::vector<TRecoveryCopy> TRecovery::LeftBehind(const QString& folder, qint64 o
             continue;
         TRecoveryCopy copy;
         copy.InfoPath = dir.filePath(name);
-        copy.RtfPath = dir.filePath(name.chopped(4) + QStringLiteral(".rtf"));
+        copy.CopyPath = dir.filePath(name.chopped(4) + u'.' + suffix);
         const TIniFile info(copy.InfoPath);
         copy.OriginalFile = info.ReadString(Section, QStringLiteral("File"), QString());
         copy.Time = QDateTime::fromString(info.ReadString(Section, QStringLiteral("Time"), QString()), Qt::ISODate);
-        if (!QFileInfo(copy.RtfPath).isFile() || copy.OriginalFile.isEmpty() || !copy.Time.isValid()) {
+        if (!QFileInfo(copy.CopyPath).isFile() || copy.OriginalFile.isEmpty() || !copy.Time.isValid()) {
             Remove(copy);
             continue;
         }
@@ -116,23 +116,24 @@ std::vector<TRecoveryCopy> TRecovery::LeftBehind(const QString& folder, qint64 o
 void TRecovery::Remove(const TRecoveryCopy& copy)
 {
     QFile::remove(copy.InfoPath);
-    QFile::remove(copy.RtfPath);
+    QFile::remove(copy.CopyPath);
 }
 
-QString TRecovery::OfferText(const TRecoveryCopy& copy)
+QString TRecovery::OfferText(const TRecoveryCopy& copy, const QString& program)
 {
-    return QStringLiteral("Tamsel was not closed normally. A recovery copy of %1 was kept on %2.\n\n"
+    return QStringLiteral("%1 was not closed normally. A recovery copy of %2 was kept on %3.\n\n"
                           "Restore it, or discard it?")
-        .arg(QDir::toNativeSeparators(copy.OriginalFile), copy.Time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        .arg(program, QDir::toNativeSeparators(copy.OriginalFile),
+            copy.Time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
-bool AskToRestore(IDialogs& dialogs, const TRecoveryCopy& copy)
+bool AskToRestore(IDialogs& dialogs, const TRecoveryCopy& copy, const QString& program)
 {
     QDialog dialog;
     dialog.setObjectName(QStringLiteral("RecoveryForm"));
     dialog.setWindowTitle(IDialogs::ApplicationTitle());
     auto* layout = new QVBoxLayout(&dialog);
-    auto* text = new QLabel(TRecovery::OfferText(copy), &dialog);
+    auto* text = new QLabel(TRecovery::OfferText(copy, program), &dialog);
     text->setObjectName(QStringLiteral("LblRecovery"));
     text->setWordWrap(true);
     layout->addWidget(text);
