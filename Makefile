@@ -39,7 +39,7 @@ bench: build
 # Every target runs FUZZ_SECONDS (default 60) from its seeds in fuzz/corpus/<target>; what it finds
 # new goes to build/fuzz/corpus/<target>, a crashing input to build/fuzz/crash-*.
 FUZZ_TARGETS := fuzz_rtf_reader fuzz_pelmora fuzz_compressed_document fuzz_plain_text fuzz_ini_file \
-	fuzz_history_file fuzz_metafile fuzz_picture fuzz_gif_roundtrip fuzz_pdf_structure
+	fuzz_history_file fuzz_metafile fuzz_picture fuzz_gif_roundtrip fuzz_pdf_structure fuzz_table_text
 
 fuzz:
 	@bash scripts/install-deps.sh --fuzz

@@ -13,6 +13,7 @@
 #include "ToolClipboard.h"
 #include "WindowDragger.h"
 
+#include <QStringDecoder>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -206,11 +207,16 @@ TTableImport ParseTableTextFile(const QByteArray& bytes)
             throw EConvertError(QStringLiteral("Line %1 of the table file is too long").arg(i + 1));
     }
     // One encoding for the whole file: UTF-8 when all of it is, else Windows-1252.
-    // Invalid bytes decode to U+FFFD, which does not encode back to them.
-    const bool isUtf8 = marked || QString::fromUtf8(text).toUtf8() == text;
-    auto decode = [isUtf8](const QByteArray& line) {
+    // Invalid bytes decode to U+FFFD, which does not encode back to them. A cell may begin with
+    // U+FEFF, which the usual decoding would drop as a byte order mark.
+    auto fromUtf8 = [](const QByteArray& bytes) {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return QString(decoder(bytes));
+    };
+    const bool isUtf8 = marked || fromUtf8(text).toUtf8() == text;
+    auto decode = [isUtf8, &fromUtf8](const QByteArray& line) {
         if (isUtf8)
-            return QString::fromUtf8(line);
+            return fromUtf8(line);
         QString text(line.size(), QChar());
         for (qsizetype i = 0; i < line.size(); ++i)
             text[i] = QChar(SingleByteTable(CpAnsi)->map[static_cast<unsigned char>(line[i])]);
@@ -369,7 +375,8 @@ TDllForms::TDllForms(IDialogs& dialogs, QWidget* parent)
     const QStringList alignNames { QStringLiteral("btnAlignLeft"), QStringLiteral("btnAlignCenter"), QStringLiteral("btnAlignRight") };
     const QStringList alignHints { QStringLiteral("Aligne Gauche"), QStringLiteral("Aligne Centre"), QStringLiteral("Aligne Droite") };
     for (int i = 0; i < 3; ++i) {
-        auto [made, alignment] = aligns[std::size_t(i)];
+        TSkinButton* made = aligns[std::size_t(i)].first;
+        const TColumnAlignment alignment = aligns[std::size_t(i)].second;
         made->setObjectName(alignNames[i]);
         made->setGeometry(580 + i * 58, 254, 54, 26);
         SetHint(*made, alignHints[i]);

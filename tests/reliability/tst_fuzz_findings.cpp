@@ -1,4 +1,6 @@
 // Inputs the fuzzers found, kept as cases of the normal suite.
+#include "DllFormU.h"
+#include "GridPrintRender.h"
 #include "RtRichEd.h"
 
 #include <QBuffer>
@@ -9,6 +11,7 @@ class TestFuzzFindings : public QObject {
 private slots:
     void damagedUtf16TextSavesAsItReads();
     void lineBreakSavesAsOneLineEnd();
+    void tableCellStartingWithZeroWidthNoBreakSpaceKeepsIt();
 };
 
 // fuzz_plain_text: a UTF-16 file holding half a surrogate pair read into the editor, saved and read
@@ -61,6 +64,21 @@ void TestFuzzFindings::lineBreakSavesAsOneLineEnd()
     second.open(QIODevice::WriteOnly);
     editor.Lines()->SaveToStream(second);
     QCOMPARE(second.data(), QByteArray("a\r\nb\r\nc")); // saved again, the same
+}
+
+// fuzz_table_text: a cell beginning with U+FEFF lost it to the byte order mark rule at every
+// export and import, though only the file's start can hold a mark.
+void TestFuzzFindings::tableCellStartingWithZeroWidthNoBreakSpaceKeepsIt()
+{
+    const TTableImport read = ParseTableTextFile("3\n3\n\xEF\xBB\xBF\xEF\xBB\xBF" "0");
+    QCOMPARE(read.Cells[0][0], QStringLiteral("\uFEFF\uFEFF" "0"));
+    TGridTable table;
+    table.ColCount = read.ColCount;
+    table.RowCount = read.RowCount;
+    table.Cells = read.Cells;
+    QCOMPARE(ParseTableTextFile(TableTextFile(table)).Cells[0][0], read.Cells[0][0]);
+    // A real mark at the file's start is still no text.
+    QCOMPARE(ParseTableTextFile("\xEF\xBB\xBF" "1\r\n1\r\nx\r\n").Cells[0][0], QStringLiteral("x"));
 }
 
 QTEST_MAIN(TestFuzzFindings)
