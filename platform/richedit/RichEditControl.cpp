@@ -636,19 +636,22 @@ void TRichEditControl::RebuildLists(const QTextBlock& firstChanged, const QTextB
     QTextList* current = nullptr;
     int currentNumbering = 0;
     int currentStyle = 0;
+    int currentStart = 1;
     for (QTextBlock block = first; block.isValid() && block.position() <= endPosition; block = block.next()) {
         const QTextBlockFormat format = block.blockFormat();
         const int numbering = format.intProperty(Numbering);
         const int style = format.intProperty(NumberingStyle);
+        const int start = format.hasProperty(NumberingStart) ? format.intProperty(NumberingStart) : 1;
         if (numbering == 0) {
             current = nullptr;
-        } else if (current && numbering == currentNumbering && style == currentStyle) {
+        } else if (current && numbering == currentNumbering && style == currentStyle && start == currentStart) {
             current->add(block);
         } else {
             QTextCursor cursor(block);
-            current = cursor.createList(ListFormatFor(numbering, style));
+            current = cursor.createList(ListFormatFor(numbering, style, start));
             currentNumbering = numbering;
             currentStyle = style;
+            currentStart = start;
         }
         // Leaving a list resets the display margins the list was given.
         QTextBlockFormat display = block.blockFormat();
@@ -1783,6 +1786,39 @@ void TRichEditControl::focusInEvent(QFocusEvent* event)
 {
     QTextEdit::focusInEvent(event);
     UpdateSelectionPalette();
+}
+
+// The markers of lists that start elsewhere than 1, which the document layout cannot number.
+void TRichEditControl::paintEvent(QPaintEvent* event)
+{
+    QTextEdit::paintEvent(event);
+    QTextDocument* text = document();
+    QAbstractTextDocumentLayout* layout = text->documentLayout();
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QRect area = event->rect().translated(scroll);
+    QPainter painter(viewport());
+    painter.translate(-scroll);
+    // Only the blocks in view: the cost does not grow with the document.
+    for (QTextBlock block = cursorForPosition(event->rect().topLeft()).block(); block.isValid(); block = block.next()) {
+        const QRectF bounds = layout->blockBoundingRect(block);
+        if (bounds.top() > area.bottom())
+            break;
+        const QTextList* list = block.textList();
+        if (!list || !list->format().hasProperty(ListNumbering) || !block.layout() || block.layout()->lineCount() == 0)
+            continue;
+        QTextCharFormat format = block.charFormat();
+        if (block.begin() != block.end())
+            format = block.begin().fragment().charFormat();
+        const QFont font = format.font().resolve(text->defaultFont());
+        const QFontMetricsF metrics(font, viewport());
+        const QString marker = ListMarkerText(block);
+        const QTextLine first = block.layout()->lineAt(0);
+        const QPointF origin = block.layout()->position();
+        const double x = origin.x() + first.x() - metrics.horizontalAdvance(marker) - metrics.horizontalAdvance(u' ');
+        painter.setFont(font);
+        painter.setPen(format.foreground().style() != Qt::NoBrush ? format.foreground().color() : palette().text().color());
+        painter.drawText(QPointF(std::max(0.0, x), origin.y() + first.y() + first.ascent()), marker);
+    }
 }
 
 void TRichEditControl::dropEvent(QDropEvent* event)

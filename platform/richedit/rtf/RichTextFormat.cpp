@@ -9,12 +9,86 @@
 #include <QTextCharFormat>
 #include <QTextDocument>
 #include <QTextList>
+#include <QStringList>
 #include <QTextListFormat>
 #include <QVariant>
 
 #include <algorithm>
 
+namespace {
+
+QString RomanNumber(int number)
+{
+    static constexpr std::pair<int, const char*> Digits[]
+        = { { 1000, "m" }, { 900, "cm" }, { 500, "d" }, { 400, "cd" }, { 100, "c" }, { 90, "xc" }, { 50, "l" },
+              { 40, "xl" }, { 10, "x" }, { 9, "ix" }, { 5, "v" }, { 4, "iv" }, { 1, "i" } };
+    if (number <= 0 || number > 3999)
+        return QString::number(number);
+    QString text;
+    for (const auto& [value, digits] : Digits) {
+        while (number >= value) {
+            text += QLatin1String(digits);
+            number -= value;
+        }
+    }
+    return text;
+}
+
+QString LetterNumber(int number)
+{
+    if (number <= 0)
+        return QString::number(number);
+    QString text;
+    while (number > 0) {
+        --number;
+        text.prepend(QChar(u'a' + number % 26));
+        number /= 26;
+    }
+    return text;
+}
+
+// Room left of a numbered paragraph's text for its marker when the paragraph gives none: the
+// marker is drawn right-aligned before the text and must not fall into the page margin.
+constexpr int MinimumMarkerTwips = 360;
+
+} // namespace
+
 namespace RichText {
+
+QString NumberText(int numbering, int style, int number)
+{
+    QString text;
+    switch (numbering) {
+    case PFN_LCLETTER:
+        text = LetterNumber(number);
+        break;
+    case PFN_UCLETTER:
+        text = LetterNumber(number).toUpper();
+        break;
+    case PFN_LCROMAN:
+        text = RomanNumber(number);
+        break;
+    case PFN_UCROMAN:
+        text = RomanNumber(number).toUpper();
+        break;
+    default:
+        text = QString::number(number);
+        break;
+    }
+    switch (style & 0x0F00) {
+    case PFNS_PAREN:
+        return text + u')';
+    case PFNS_PARENS:
+        return u'(' + text + u')';
+    case PFNS_PERIOD:
+        return text + u'.';
+    case PFNS_NONUMBER:
+        return {};
+    default:
+        return text;
+    }
+}
+
 
 void ApplyDisplayProperties(QTextBlockFormat& format)
 {
@@ -22,7 +96,8 @@ void ApplyDisplayProperties(QTextBlockFormat& format)
     const int offset = format.intProperty(Offset);
     const int numbering = format.intProperty(Numbering);
     // A numbered paragraph puts its marker at the start indent and all of its text at start + offset.
-    format.setLeftMargin(PixelsFromTwips(start + offset));
+    const int textStart = numbering ? std::max(start + offset, MinimumMarkerTwips) : start + offset;
+    format.setLeftMargin(PixelsFromTwips(textStart));
     format.setTextIndent(numbering ? 0.0 : PixelsFromTwips(-offset));
     format.setRightMargin(PixelsFromTwips(format.intProperty(RightIndent)));
     format.setTopMargin(PixelsFromTwips(format.intProperty(SpaceBefore)));
@@ -140,15 +215,46 @@ void SetKeptGroups(QTextDocument& document, const TKeptGroups& groups)
     document.setProperty(KeptGroupsProperty, QVariantList { groups.rtf, fonts, colors });
 }
 
+const char* const ParagraphBorderStyles[6] = { "s", "th", "db", "dot", "dash", "hair" };
+
+QString EncodeParagraphBorders(const TParagraphBorders& borders)
+{
+    QStringList sides;
+    for (const TParagraphBorder& side : borders)
+        sides << QStringLiteral("%1 %2 %3 %4").arg(side.style).arg(side.width).arg(side.color).arg(side.space);
+    return sides.join(u';');
+}
+
+TParagraphBorders DecodeParagraphBorders(const QString& text)
+{
+    TParagraphBorders borders {};
+    const QStringList sides = text.split(u';');
+    for (qsizetype i = 0; i < sides.size() && i < 4; ++i) {
+        const QStringList fields = sides[i].split(u' ');
+        if (fields.size() != 4)
+            continue;
+        TParagraphBorder& side = borders[std::size_t(i)];
+        side.style = std::clamp(fields[0].toInt(), 0, 6);
+        side.width = std::clamp(fields[1].toInt(), 0, 75);
+        side.color = std::clamp(fields[2].toInt(), -1, 0xFFFFFF);
+        side.space = std::clamp(fields[3].toInt(), 0, 31680);
+    }
+    return borders;
+}
+
 QString ListMarkerText(const QTextBlock& block)
 {
     const QTextList* list = block.textList();
     if (!list)
         return {};
-    return list->format().style() == QTextListFormat::ListDisc ? QStringLiteral("\u2022") : list->itemText(block);
+    const QTextListFormat format = list->format();
+    if (format.hasProperty(ListNumbering)) // numbered from a start of its own
+        return NumberText(format.intProperty(ListNumbering), format.intProperty(ListNumberingStyle),
+            list->itemNumber(block) + format.intProperty(ListNumberingStart));
+    return format.style() == QTextListFormat::ListDisc ? QStringLiteral("\u2022") : list->itemText(block);
 }
 
-QTextListFormat ListFormatFor(int numbering, int style)
+QTextListFormat ListFormatFor(int numbering, int style, int start)
 {
     QTextListFormat format;
     switch (numbering) {
@@ -195,6 +301,13 @@ QTextListFormat ListFormatFor(int numbering, int style)
     }
     format.setProperty(Numbering, numbering);
     format.setProperty(NumberingStyle, style);
+    // Lists here count from 1 on their own; one that starts elsewhere is numbered and drawn by us.
+    if (numbering != PFN_BULLET && start != 1) {
+        format.setStyle(QTextListFormat::ListStyleUndefined);
+        format.setProperty(ListNumbering, numbering);
+        format.setProperty(ListNumberingStyle, style);
+        format.setProperty(ListNumberingStart, start);
+    }
     return format;
 }
 

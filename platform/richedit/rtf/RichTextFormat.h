@@ -18,6 +18,7 @@
 #include <QColor>
 #include <QHash>
 #include <QSize>
+#include <QString>
 #include <QTextFormat>
 
 #include <array>
@@ -50,7 +51,12 @@ enum Property : int {
     NumberingStart, // int
     NumberingTab, // int, twips
     TabStops, // QList<int>, twips
+    ParagraphBorders, // QString, EncodeParagraphBorders; the shading is the block's background
     // Tables (on the table's format), twips.
+    // Lists (on the list's format) that start elsewhere than 1.
+    ListNumbering = QTextFormat::UserProperty + 24, // int, PFN_*
+    ListNumberingStyle, // int, PFNS_*
+    ListNumberingStart, // int
     TableCellRights = QTextFormat::UserProperty + 32, // QList<int>, \cellx of each column
     TableLeft, // int, \trleft
     TableGap, // int, \trgaph: half the space between cells
@@ -91,7 +97,9 @@ inline double PixelsFromTwips(int twips) { return twips * double(DisplayDpi) / 1
 void ApplyDisplayProperties(QTextBlockFormat& format);
 
 // The list that shows paragraphs of a numbering (PFN_*) in a numbering style (PFNS_*).
-QTextListFormat ListFormatFor(int numbering, int style);
+QTextListFormat ListFormatFor(int numbering, int style, int start = 1);
+// The marker of item number of a numbered paragraph, with the style's parentheses or period.
+QString NumberText(int numbering, int style, int number);
 
 // How a document's pages were set up where it came from (twips: paper width and height, left,
 // right, top and bottom margins; then 1 for landscape); -1 where it said nothing. The view does not
@@ -117,6 +125,20 @@ struct TKeptGroups {
 };
 TKeptGroups KeptGroupsOf(const QTextDocument& document);
 void SetKeptGroups(QTextDocument& document, const TKeptGroups& groups);
+
+// A paragraph's border on one side, kept to be written back (the window does not draw it).
+struct TParagraphBorder {
+    int style = 0; // 0 none, else an index + 1 of ParagraphBorderStyles
+    int width = 0; // twips
+    int color = -1; // RGB; -1 automatic
+    int space = 0; // twips between border and text, \brsp
+    bool operator==(const TParagraphBorder&) const = default;
+};
+using TParagraphBorders = std::array<TParagraphBorder, 4>; // top, left, bottom, right
+// The border kinds kept, by their RTF words without "brdr": s, th, db, dot, dash, hair.
+extern const char* const ParagraphBorderStyles[6];
+QString EncodeParagraphBorders(const TParagraphBorders& borders);
+TParagraphBorders DecodeParagraphBorders(const QString& text);
 
 // The marker a list paragraph shows ("•", "1.", "a)" ...); empty outside lists.
 QString ListMarkerText(const QTextBlock& block);

@@ -213,6 +213,25 @@ enum class TRtfKeyword : int {
     kwS = 195, // paragraph style
     kwCs = 196, // character style
     kwSbasedon = 197,
+    // Shapes: only their picture is taken.
+    kwShp = 198,
+    kwShpinst = 199,
+    kwSn = 200,
+    kwSv = 201,
+    kwShprslt = 202,
+    // Paragraph borders and shading.
+    kwBrdrt = 203,
+    kwBrdrl = 204,
+    kwBrdrb = 205,
+    kwBrdrr = 206,
+    kwBox = 207,
+    kwBrsp = 208,
+    kwBrdrth = 209,
+    kwBrdrdb = 210,
+    kwBrdrhair = 211,
+    kwCbpat = 212,
+    kwCfpat = 213,
+    kwShading = 214,
 };
 
 // The keyword of a control word's name; kwUnknown for words the reader ignores.

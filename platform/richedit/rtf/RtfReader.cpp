@@ -21,6 +21,7 @@
 #include <QTextTable>
 
 #include <algorithm>
+#include <string>
 #include <array>
 #include <vector>
 
@@ -64,6 +65,9 @@ enum class TDestination : int {
     dsNestTableProps = 17, // a nested row's definition: its words count, its text does not
     dsStyleSheet = 18, // the style table: its entries are groups
     dsStyle = 19, // one style: its words make the style, its text is the style's name
+    dsShape = 20, // \shp: its picture property, or else its \shprslt, is document
+    dsShapeInstance = 21, // the shape's properties: {\sp{\sn name}{\sv value}}
+    dsShapeName = 22, // a property's name
 };
 
 struct TCharState {
@@ -115,6 +119,10 @@ struct TParaState {
     int listLevel = 0; // \ilvl
     int tabCount = 0;
     std::array<int, MAX_TAB_STOPS> tabs {};
+    std::array<RichText::TParagraphBorder, 4> borders {}; // colours as colour table indexes here
+    int background = -1; // \cbpat colour table index
+    int patternColor = -1; // \cfpat
+    int shading = 0; // \shading, in hundredths of a percent of the pattern colour
     bool operator==(const TParaState&) const = default;
 };
 
@@ -123,6 +131,9 @@ size_t qHash(const TParaState& s, size_t seed = 0)
     seed = qHashMulti(seed, s.alignment, s.leftIndent, s.firstIndent, s.rightIndent, s.spaceBefore, s.spaceAfter,
         s.lineSpacing, int(s.lineMultiple) | int(s.inTable) << 1 | int(s.pageBreakBefore) << 2, s.numbering.numbering,
         s.numbering.style, s.numbering.start, s.numbering.tab, s.listOverride, s.listLevel);
+    for (const RichText::TParagraphBorder& side : s.borders)
+        seed = qHashMulti(seed, side.style, side.width, side.color, side.space);
+    seed = qHashMulti(seed, s.background, s.patternColor, s.shading);
     return qHashRange(s.tabs.begin(), s.tabs.begin() + s.tabCount, seed);
 }
 
@@ -361,6 +372,7 @@ private:
     const QTextCharFormat& CharFormat(const TCharState& chars);
     void PictureWord(TRtfKeyword keyword, int parameter);
     bool TableWord(TRtfKeyword keyword, int parameter, bool hasParameter);
+    bool ParagraphBorderWord(TRtfKeyword keyword, int parameter);
 
     // Tables.
     bool EnterDepth();
@@ -446,13 +458,15 @@ private:
     bool FLimitReached = false;
     TRtfPictureGroup FPicture;
     bool FPictureTaken = false; // a \shppict gave its picture, so the \nonshppict after it is not needed
+    std::string FShapeProperty; // the name of the shape property being read
     bool FParagraphEmpty = true;
     bool FPendingCellBreak = false; // a \par inside a table cell, shown only when the cell goes on
     std::vector<TOpenTable> FTables; // innermost last
     std::array<TRowDef, MaxTableNesting + 1> FRowDefs; // the last row definition of each level
     TCellDef FCellDef; // the cell being described, until its \cellx
     int FRowDefLevel = 1;
-    int FBorderSide = -1; // the border \brdr words describe: 0..3 of FCellDef, -1 none
+    int FBorderSide = -1; // the border \brdr words describe: 0..3 of FCellDef, 4..7 of the paragraph, 8 all
+                          // four of the paragraph (\box), -1 none
     RichText::TPageSetup FPageSetup = RichText::NoPageSetup();
     bool FWholeDocument = false;
     bool FPageBreakPending = false;
@@ -746,6 +760,22 @@ void TRtfParser::ControlWord(const TRtfToken& token)
     case TDestination::dsStyle:
         StyleWord(keyword, parameter, hasParameter);
         break;
+    case TDestination::dsShape:
+        // The result stands in for the shape's picture with readers that cannot take it.
+        if (keyword == TRtfKeyword::kwShpinst)
+            SetDestination(TDestination::dsShapeInstance);
+        else if (keyword == TRtfKeyword::kwShprslt)
+            SetDestination(FPictureTaken ? TDestination::dsSkip : TDestination::dsText);
+        break;
+    case TDestination::dsShapeInstance:
+        if (keyword == TRtfKeyword::kwSn) {
+            FShapeProperty.clear();
+            SetDestination(TDestination::dsShapeName);
+        } else if (keyword == TRtfKeyword::kwSv) {
+            // A picture frame's picture; fills, shadows and the text of text boxes are not taken.
+            SetDestination(FShapeProperty == "pib" ? TDestination::dsObject : TDestination::dsSkip);
+        }
+        break;
     default:
         if (keyword == TRtfKeyword::kwSkipDestination)
             StartKeeping(token.text);
@@ -834,6 +864,10 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
     case TRtfKeyword::kwPict:
         FPicture = {};
         SetDestination(TDestination::dsPicture);
+        break;
+    case TRtfKeyword::kwShp:
+        FPictureTaken = false;
+        SetDestination(TDestination::dsShape);
         break;
     case TRtfKeyword::kwShppict:
         FPictureTaken = false;
@@ -1249,6 +1283,28 @@ bool TRtfParser::ParagraphWord(TRtfKeyword keyword, int parameter, bool hasParam
     switch (keyword) {
     case TRtfKeyword::kwPard:
         para = TParaState {};
+        if (FBorderSide >= 4)
+            FBorderSide = -1;
+        break;
+    case TRtfKeyword::kwBrdrt:
+    case TRtfKeyword::kwBrdrl:
+    case TRtfKeyword::kwBrdrb:
+    case TRtfKeyword::kwBrdrr:
+        FBorderSide = 4 + int(keyword) - int(TRtfKeyword::kwBrdrt);
+        para.borders[std::size_t(FBorderSide - 4)] = {};
+        break;
+    case TRtfKeyword::kwBox:
+        FBorderSide = 8;
+        para.borders.fill({});
+        break;
+    case TRtfKeyword::kwCbpat:
+        para.background = std::max(0, parameter);
+        break;
+    case TRtfKeyword::kwCfpat:
+        para.patternColor = std::max(0, parameter);
+        break;
+    case TRtfKeyword::kwShading:
+        para.shading = Clamp(parameter, 0, 10000);
         break;
     case TRtfKeyword::kwQl:
         para.alignment = 0;
@@ -1511,6 +1567,10 @@ void TRtfParser::Text(std::string_view bytes)
     case TDestination::dsPicture:
         FPicture.AppendHex(bytes.data(), qsizetype(bytes.size()));
         break;
+    case TDestination::dsShapeName:
+        if (FShapeProperty.size() + bytes.size() <= 64)
+            FShapeProperty.append(bytes);
+        break;
     default:
         // Object wrappers and list tables: their text is no text of the document.
         break;
@@ -1760,6 +1820,17 @@ void TRtfParser::FinishBlock()
         FPreviousNumbered = false;
         return;
     }
+    // Markers take their size from the paragraph mark, which for the document's first paragraph
+    // has the default format rather than that of its text: the first bullet came out larger.
+    if (block.begin() != block.end()) {
+        const QTextCharFormat text = block.begin().fragment().charFormat();
+        if (!text.isImageFormat() && text.objectType() == QTextFormat::NoObject && block.charFormat().font() != text.font()) {
+            QTextCharFormat mark = block.charFormat();
+            mark.setFont(text.font(), QTextCharFormat::FontPropertiesAll);
+            mark.setForeground(text.foreground());
+            FCursor.setBlockCharFormat(mark);
+        }
+    }
     if (FList && FPreviousNumbered && FListNumbering == numbering && FListOverride == para.listOverride
         && FListLevel == para.listLevel) {
         FList->add(block);
@@ -1785,7 +1856,8 @@ void TRtfParser::FinishBlock()
             return;
         }
     }
-    FList = FCursor.createList(RichText::ListFormatFor(numbering.numbering, numbering.style));
+    FList = FCursor.createList(
+        RichText::ListFormatFor(numbering.numbering, numbering.style, numbering.start >= 0 ? numbering.start : 1));
     FListNumbering = numbering;
     FListOverride = para.listOverride;
     FListLevel = para.listLevel;
@@ -1874,6 +1946,25 @@ const QTextBlockFormat& TRtfParser::BlockFormat(const TParaState& para, const TN
     }
     if (pageBreak)
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    if (std::any_of(para.borders.begin(), para.borders.end(), [](const auto& side) { return side.style != 0; })) {
+        RichText::TParagraphBorders borders = para.borders;
+        for (RichText::TParagraphBorder& side : borders) {
+            const QColor color = ColorAt(side.color);
+            if (side.style == 0)
+                side = {};
+            else
+                side.color = color.isValid() ? int(color.rgb() & 0xFFFFFF) : -1;
+        }
+        format.setProperty(RichText::ParagraphBorders, RichText::EncodeParagraphBorders(borders));
+    }
+    if (para.background > 0 || para.shading > 0) {
+        // The shading lays that share of the pattern colour over the background.
+        const QColor background = ColorAt(para.background).isValid() ? ColorAt(para.background) : QColor(Qt::white);
+        const QColor pattern = ColorAt(para.patternColor).isValid() ? ColorAt(para.patternColor) : QColor(Qt::black);
+        auto mix = [&para](int under, int over) { return under + (over - under) * para.shading / 10000; };
+        format.setBackground(QColor(mix(background.red(), pattern.red()), mix(background.green(), pattern.green()),
+            mix(background.blue(), pattern.blue())));
+    }
     RichText::ApplyDisplayProperties(format);
 
     if (FBlockFormats.size() >= MaxCachedFormats)
@@ -1947,12 +2038,72 @@ const QTextCharFormat& TRtfParser::CharFormat(const TCharState& chars)
     return FCharFormats.insert(chars, format).value();
 }
 
+// ---- Paragraph borders
+
+// The kind, width, colour and spacing words of the paragraph border last named; false for others.
+bool TRtfParser::ParagraphBorderWord(TRtfKeyword keyword, int parameter)
+{
+    auto apply = [this](auto&& change) {
+        std::array<RichText::TParagraphBorder, 4>& borders = Top().para.borders;
+        if (FBorderSide == 8) {
+            for (RichText::TParagraphBorder& side : borders)
+                change(side);
+        } else {
+            change(borders[std::size_t(FBorderSide - 4)]);
+        }
+    };
+    auto setStyle = [&apply](int style) {
+        apply([style](RichText::TParagraphBorder& side) {
+            side.style = style;
+            if (side.width == 0)
+                side.width = 15;
+        });
+    };
+    switch (keyword) {
+    case TRtfKeyword::kwBrdrs:
+        setStyle(1);
+        break;
+    case TRtfKeyword::kwBrdrth:
+        setStyle(2);
+        break;
+    case TRtfKeyword::kwBrdrdb:
+        setStyle(3);
+        break;
+    case TRtfKeyword::kwBrdrdot:
+        setStyle(4);
+        break;
+    case TRtfKeyword::kwBrdrdash:
+        setStyle(5);
+        break;
+    case TRtfKeyword::kwBrdrhair:
+        setStyle(6);
+        break;
+    case TRtfKeyword::kwBrdrnone:
+        apply([](RichText::TParagraphBorder& side) { side = {}; });
+        break;
+    case TRtfKeyword::kwBrdrw:
+        apply([parameter](RichText::TParagraphBorder& side) { side.width = Clamp(parameter, 0, MaxBorderTwips); });
+        break;
+    case TRtfKeyword::kwBrdrcf:
+        apply([parameter](RichText::TParagraphBorder& side) { side.color = std::max(0, parameter); });
+        break;
+    case TRtfKeyword::kwBrsp:
+        apply([parameter](RichText::TParagraphBorder& side) { side.space = Clamp(parameter, 0, MaxLength); });
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
 // ---- Table structure
 
 bool TRtfParser::TableWord(TRtfKeyword keyword, int parameter, bool hasParameter)
 {
+    if (FBorderSide >= 4 && ParagraphBorderWord(keyword, parameter))
+        return true;
     TRowDef& row = FRowDefs[std::size_t(FRowDefLevel)];
-    TBorderDef* border = FBorderSide >= 0 ? &FCellDef.borders[std::size_t(FBorderSide)] : nullptr;
+    TBorderDef* border = FBorderSide >= 0 && FBorderSide < 4 ? &FCellDef.borders[std::size_t(FBorderSide)] : nullptr;
     auto setStyle = [border](Qt::PenStyle style) {
         if (!border)
             return;
@@ -2003,6 +2154,9 @@ bool TRtfParser::TableWord(TRtfKeyword keyword, int parameter, bool hasParameter
         FBorderSide = -1;
         break;
     case TRtfKeyword::kwBrdrs:
+    case TRtfKeyword::kwBrdrth:
+    case TRtfKeyword::kwBrdrdb:
+    case TRtfKeyword::kwBrdrhair:
         setStyle(Qt::SolidLine);
         break;
     case TRtfKeyword::kwBrdrdot:
@@ -2521,6 +2675,9 @@ void TRtfParser::FinishLevelText()
     }
     TListLevel& level = FLists.back().levels.back();
     if (placeholder < 0) {
+        // A level text without a number is a fixed marker, whatever number format the level names.
+        if (!text.trimmed().isEmpty() && level.numbering != 0)
+            level.numbering = PFN_BULLET;
         level.style = PFNS_PLAIN;
         return;
     }

@@ -112,6 +112,8 @@ struct TParaFormat {
     int numberingStart = -1;
     int numberingTab = 0;
     QList<int> tabs;
+    QString borders; // RichText::EncodeParagraphBorders
+    int background = -1; // RGB; -1 none
     bool operator==(const TParaFormat&) const = default;
     bool SameNumbering(const TParaFormat& other) const
     {
@@ -145,73 +147,12 @@ TParaFormat ParaFormatOf(const QTextBlockFormat& format)
         para.numberingTab = format.intProperty(RichText::NumberingTab);
     }
     para.tabs = format.property(RichText::TabStops).value<QList<int>>();
+    para.borders = format.stringProperty(RichText::ParagraphBorders);
+    if (format.background().style() != Qt::NoBrush)
+        para.background = int(format.background().color().rgb() & 0xFFFFFF);
     return para;
 }
 
-QString RomanNumber(int number)
-{
-    static constexpr std::pair<int, const char*> Digits[]
-        = { { 1000, "m" }, { 900, "cm" }, { 500, "d" }, { 400, "cd" }, { 100, "c" }, { 90, "xc" }, { 50, "l" },
-              { 40, "xl" }, { 10, "x" }, { 9, "ix" }, { 5, "v" }, { 4, "iv" }, { 1, "i" } };
-    if (number <= 0 || number > 3999)
-        return QString::number(number);
-    QString text;
-    for (const auto& [value, digits] : Digits) {
-        while (number >= value) {
-            text += QLatin1String(digits);
-            number -= value;
-        }
-    }
-    return text;
-}
-
-QString LetterNumber(int number)
-{
-    if (number <= 0)
-        return QString::number(number);
-    QString text;
-    while (number > 0) {
-        --number;
-        text.prepend(QChar(u'a' + number % 26));
-        number /= 26;
-    }
-    return text;
-}
-
-// The marker a numbered paragraph shows, for readers that do not number paragraphs themselves.
-QString NumberText(int numbering, int style, int number)
-{
-    QString text;
-    switch (numbering) {
-    case PFN_LCLETTER:
-        text = LetterNumber(number);
-        break;
-    case PFN_UCLETTER:
-        text = LetterNumber(number).toUpper();
-        break;
-    case PFN_LCROMAN:
-        text = RomanNumber(number);
-        break;
-    case PFN_UCROMAN:
-        text = RomanNumber(number).toUpper();
-        break;
-    default:
-        text = QString::number(number);
-        break;
-    }
-    switch (style & 0x0F00) {
-    case PFNS_PAREN:
-        return text + u')';
-    case PFNS_PARENS:
-        return u'(' + text + u')';
-    case PFNS_PERIOD:
-        return text + u'.';
-    case PFNS_NONUMBER:
-        return {};
-    default:
-        return text;
-    }
-}
 
 const char* UnderlineWord(int type)
 {
@@ -378,6 +319,16 @@ void TRtfEmitter::Collect(const QTextDocument& document, int start, int end)
         paragraph.breakAfter = blockStart + block.length() - 1 < end;
         if (paragraph.format.intProperty(RichText::Numbering) == PFN_BULLET)
             SymbolFont();
+        // The colour table is written before the paragraphs that name its colours.
+        if (paragraph.format.hasProperty(RichText::ParagraphBorders)) {
+            for (const RichText::TParagraphBorder& side :
+                RichText::DecodeParagraphBorders(paragraph.format.stringProperty(RichText::ParagraphBorders))) {
+                if (side.style != 0 && side.color >= 0)
+                    ColorIndex(QBrush(QColor::fromRgb(QRgb(side.color))));
+            }
+        }
+        if (paragraph.format.background().style() != Qt::NoBrush)
+            ColorIndex(paragraph.format.background());
         FParagraphs.push_back(std::move(paragraph));
         block = block.next();
     }
@@ -1050,6 +1001,24 @@ void TRtfEmitter::WriteParagraphFormat(const TParaFormat& para, int number, int 
     }
     for (int stop : para.tabs)
         Word("tx", stop);
+    if (!para.borders.isEmpty()) {
+        static constexpr const char* Sides[] = { "brdrt", "brdrl", "brdrb", "brdrr" };
+        const RichText::TParagraphBorders borders = RichText::DecodeParagraphBorders(para.borders);
+        for (std::size_t i = 0; i < borders.size(); ++i) {
+            const RichText::TParagraphBorder& side = borders[i];
+            if (side.style == 0)
+                continue;
+            Word(Sides[i]);
+            Word((QByteArray("brdr") + RichText::ParagraphBorderStyles[side.style - 1]).constData());
+            Word("brdrw", side.width);
+            if (side.color >= 0)
+                Word("brdrcf", ColorIndex(QBrush(QColor::fromRgb(QRgb(side.color)))));
+            if (side.space > 0)
+                Word("brsp", side.space);
+        }
+    }
+    if (para.background >= 0)
+        Word("cbpat", ColorIndex(QBrush(QColor::fromRgb(QRgb(para.background)))));
 }
 
 void TRtfEmitter::WriteNumberText(const TParaFormat& para, int number)
@@ -1061,7 +1030,7 @@ void TRtfEmitter::WriteNumberText(const TParaFormat& para, int number)
         Hex(0xB7);
     } else {
         TRunFormat textFormat;
-        WriteText(NumberText(para.numbering, para.numberingStyle, number), textFormat, -1);
+        WriteText(RichText::NumberText(para.numbering, para.numberingStyle, number), textFormat, -1);
     }
     Word("tab");
     Close();

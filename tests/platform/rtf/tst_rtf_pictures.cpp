@@ -27,6 +27,7 @@ private slots:
     void fallbackIsTakenWhenTheShapePictureCannotBeShown();
     void pictureWrittenByAnotherProgramIsShown();
     void unknownObjectsShowTheirResult();
+    void floatingPictureOfAShapeIsTaken();
     void damagedPicturesAreDropped();
     void writtenPicturesReadBack_data();
     void writtenPicturesReadBack();
@@ -151,6 +152,34 @@ void TestRtfPictures::unknownObjectsShowTheirResult()
     QTextDocument document;
     Read(document, "{\\rtf1\\ansi {\\object\\objemb{\\*\\objclass Paint.Picture}{\\*\\objdata 0102}{\\result shown}} text}");
     QCOMPARE(document.toRawText(), QStringLiteral("shown text"));
+}
+
+void TestRtfPictures::floatingPictureOfAShapeIsTaken()
+{
+    const QByteArray red = Hex(Encoded(Red(10, 10), "PNG"));
+    const QByteArray fill = Hex(Encoded(Red(3, 7), "PNG"));
+    QTextDocument document;
+    // Its fill picture is no picture of the document, and its result stands in for the picture.
+    Read(document, "{\\rtf1\\ansi a{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn fillBlip}{\\sv {\\pict\\pngblip "
+            + fill + "}}}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip\\picwgoal300\\pichgoal300 " + red
+            + "}}}}{\\shprslt{\\*\\do\\dobxcolumn}stand-in}}b}");
+    QCOMPARE(document.toRawText(), QStringLiteral("a\uFFFCb"));
+    QCOMPARE(PicturesIn(document).size(), 1);
+    QCOMPARE(PicturesIn(document).first().sizeTwips, QSize(300, 300));
+
+    // A shape without a picture (a text box) shows its result; an object's result may be a picture.
+    QTextDocument other;
+    Read(other, "{\\rtf1\\ansi {\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt inside}}{\\shprslt result}}"
+                "{\\object\\objemb{\\*\\objdata 0102}{\\result{\\pict\\pngblip " + red + "}}}}");
+    QCOMPARE(other.toRawText(), QStringLiteral("result\uFFFC"));
+
+    // A document of another word processor with a floating, an inline and a table cell's picture.
+    QFile file(DataPath(QStringLiteral("rtf/libreoffice-floating-picture.rtf")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QTextDocument written;
+    Read(written, file.readAll());
+    QCOMPARE(PicturesIn(written).size(), 3);
+    QVERIFY(written.toRawText().contains(QStringLiteral("Text beside a floating picture.")));
 }
 
 void TestRtfPictures::damagedPicturesAreDropped()

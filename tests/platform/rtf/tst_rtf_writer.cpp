@@ -94,7 +94,9 @@ private slots:
     void raisesAndLoweringsAreClosedForOtherReaders();
     void pageSetupSurvivesASave();
     void headersAndFootersSurviveASave();
+    void paragraphBordersAndShadingSurviveASave();
     void listsNumberOnPastSubListsAndParagraphs();
+    void listStartingAtFourShowsRomanFourOn();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
     void paragraphFormatRoundTrips_data();
@@ -247,6 +249,37 @@ void TestRtfWriter::listsNumberOnPastSubListsAndParagraphs()
     QVERIFY2(saved.contains("{\\pntext 3.\\tab}") && saved.contains("{\\pntext 4.\\tab}"), saved.constData());
 }
 
+void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
+{
+    // Also in the older form; a bullet list's first marker is as large as its text, as the others.
+    const QByteArray original
+        = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc1"
+          "\\levelstartat4{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}\\listid7}}{\\*\\listoverridetable"
+          "{\\listoverride\\listid7\\listoverridecount0\\ls1}}"
+          "\\pard\\ls1\\fi-360\\li720 Four\\par\\pard\\ls1\\fi-360\\li720 Five\\par\\pard\\ls1\\fi-360\\li720 Six\\par"
+          "\\pard{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart3{\\pntxta )}}\\fi-360\\li720 c\\par"
+          "{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart3{\\pntxta )}}d\\par}";
+    const QStringList expected { "IV.", "V.", "VI.", "c)", "d)" };
+    auto markers = [](const QTextDocument& document) {
+        QStringList found;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            if (!block.text().isEmpty())
+                found << RichText::ListMarkerText(block);
+        }
+        return found;
+    };
+    const auto read = ReadRtf(original);
+    QCOMPARE(markers(*read), expected);
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QCOMPARE(markers(*ReadRtf(saved)), expected);
+    QVERIFY2(saved.contains("{\\pntext IV.\\tab}") && saved.contains("{\\pntext VI.\\tab}"), saved.constData());
+
+    const auto bullets = ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fs16 one\\par"
+                                 "two\\par}");
+    QCOMPARE(bullets->begin().charFormat().fontPointSize(), 8.0);
+    QCOMPARE(bullets->begin().next().charFormat().fontPointSize(), 8.0);
+}
+
 void TestRtfWriter::headersAndFootersSurviveASave()
 {
     // The header names the file's third font and second colour; the saved file numbers its own.
@@ -285,6 +318,48 @@ void TestRtfWriter::headersAndFootersSurviveASave()
     QVERIFY(!TRtfWriter::Write(*ReadRtf("{\\rtf1{\\*\\unknown{\\header x}}Corps}"), 0, -1).contains("header"));
     const QByteArray open = TRtfWriter::Write(*ReadRtf("{\\rtf1 Corps{\\header x"), 0, -1);
     QVERIFY(!open.contains("header"));
+}
+
+void TestRtfWriter::paragraphBordersAndShadingSurviveASave()
+{
+    // As another word processor writes them: sides one by one, a box, and a background colour.
+    const QByteArray original = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;"
+                                "\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"
+                                "\\pard Plain\\par"
+                                "\\pard\\brdrt\\brdrs\\brdrw30\\brdrcf3\\brsp60\\brdrl\\brdrnone\\brdrb\\brdrdash\\brdrw1"
+                                "\\brdrcf2\\brdrr\\brdrnone\\cbpat4 Shaded\\par "
+                                "Same again\\par"
+                                "\\pard\\box\\brdrdb\\brdrw15 Boxed\\par"
+                                "\\pard\\shading2500 Grey\\par"
+                                "\\pard Plain\\par}";
+    const auto read = ReadRtf(original);
+    QCOMPARE(Paragraphs(*read), QStringLiteral("Plain\nShaded\nSame again\nBoxed\nGrey\nPlain\n"));
+    auto block = [&read](int number) { return read->findBlockByNumber(number).blockFormat(); };
+    QVERIFY(!block(0).hasProperty(RichText::ParagraphBorders));
+    QCOMPARE(block(1).background().color(), QColor(255, 255, 0));
+    RichText::TParagraphBorders borders = RichText::DecodeParagraphBorders(block(1).stringProperty(RichText::ParagraphBorders));
+    QCOMPARE(borders[0], (RichText::TParagraphBorder { 1, 30, 0xFF0000, 60 }));
+    QCOMPARE(borders[1], RichText::TParagraphBorder {});
+    QCOMPARE(borders[2], (RichText::TParagraphBorder { 5, 1, 0x0000FF, 0 }));
+    QCOMPARE(block(2).stringProperty(RichText::ParagraphBorders), block(1).stringProperty(RichText::ParagraphBorders));
+    borders = RichText::DecodeParagraphBorders(block(3).stringProperty(RichText::ParagraphBorders));
+    for (const RichText::TParagraphBorder& side : borders)
+        QCOMPARE(side, (RichText::TParagraphBorder { 3, 15, -1, 0 }));
+    QVERIFY(block(3).background().style() == Qt::NoBrush);
+    QCOMPARE(block(4).background().color(), QColor(192, 192, 192)); // a quarter of black over white
+    QVERIFY(!block(5).hasProperty(RichText::ParagraphBorders));
+
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QVERIFY2(saved.contains("\\brdrt\\brdrs\\brdrw30\\brdrcf"), saved.constData());
+    QVERIFY2(saved.contains("\\brdrr\\brdrdb\\brdrw15"), saved.constData());
+    const auto again = ReadRtf(saved);
+    for (int i = 0; i < read->blockCount(); ++i) {
+        const QTextBlockFormat before = block(i);
+        const QTextBlockFormat after = again->findBlockByNumber(i).blockFormat();
+        QCOMPARE(after.stringProperty(RichText::ParagraphBorders), before.stringProperty(RichText::ParagraphBorders));
+        QCOMPARE(after.background(), before.background());
+    }
+    QCOMPARE(TRtfWriter::Write(*again, 0, -1), saved);
 }
 
 void TestRtfWriter::pageSetupSurvivesASave()
