@@ -1,11 +1,11 @@
 #include "Bitmap.h"
 
+#include "AtomicFile.h"
 #include "DibImage.h"
 #include "Errors.h"
 
 #include <QFile>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -208,10 +208,5 @@ QByteArray TBitmap::BmpBytes() const
 
 void TBitmap::SaveToFile(const QString& fileName) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(fileName);
-    const QByteArray bytes = BmpBytes();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EFCreateError(fileName);
+    WriteFileAtomically(fileName, BmpBytes());
 }

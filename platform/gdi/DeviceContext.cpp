@@ -1284,6 +1284,8 @@ BOOL TDeviceContext::ArcTo(int left, int top, int right, int bottom, int xStart,
     if (!FPathOpen && !CanDraw())
         return FALSE;
     const QPainterPath arc = LogicalArc(left, top, right, bottom, xStart, yStart, xEnd, yEnd, 0);
+    if (arc.elementCount() == 0) // a degenerate box from a damaged file: nothing to draw
+        return TRUE;
     QPainterPath path;
     path.moveTo(DeviceFromLogical(FState.Position.x(), FState.Position.y()));
     path.lineTo(arc.elementAt(0));

@@ -622,8 +622,9 @@ void PlayEnhMetafile(const QByteArray& bytes, const TEnhMetafileHeader& header, 
         * QTransform::fromTranslate(target.left(), target.top());
 
     TDeviceCaps caps;
-    caps.DpiX = std::max(1, int(std::nearbyint(perHundredthX * 2540)));
-    caps.DpiY = std::max(1, int(std::nearbyint(perHundredthY * 2540)));
+    // A damaged header can claim any resolution; a sane range keeps the numbers whole.
+    caps.DpiX = int(std::clamp(std::nearbyint(perHundredthX * 2540), 1.0, 1.0e6));
+    caps.DpiY = int(std::clamp(std::nearbyint(perHundredthY * 2540), 1.0, 1.0e6));
     caps.Pixels = pixels.isValid() ? pixels : QSize();
     caps.Millimetres = header.DeviceMillimetres.isValid() ? header.DeviceMillimetres : QSize();
 

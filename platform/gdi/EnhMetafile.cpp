@@ -1,5 +1,6 @@
 #include "EnhMetafile.h"
 
+#include "AtomicFile.h"
 #include "EmfPlayer.h"
 #include "Errors.h"
 
@@ -8,7 +9,6 @@
 
 #include <QFile>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <cmath>
 #include <cstring>
@@ -141,11 +141,7 @@ TEnhMetafile TEnhMetafile::Load(const QString& fileName)
 
 void TEnhMetafile::Save(const QString& fileName) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(fileName);
-    if (file.write(FBytes) != FBytes.size() || !file.commit())
-        throw EFCreateError(fileName);
+    WriteFileAtomically(fileName, FBytes);
 }
 
 QSize TEnhMetafile::SizeHundredthsMm() const

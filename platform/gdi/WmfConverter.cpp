@@ -525,14 +525,18 @@ TEnhMetafile TEnhMetafile::FromWmf(const QByteArray& bytes, QSize sizeHundredths
         extent = QSize(1440, 1440);
     QSize frame = sizeHundredthsMm;
     if (frame.width() <= 0 || frame.height() <= 0)
-        frame = QSize(int(std::nearbyint(extent.width() * 2540.0 / unitsPerInch)), int(std::nearbyint(extent.height() * 2540.0 / unitsPerInch)));
+        frame = QSize(int(std::clamp(std::nearbyint(extent.width() * 2540.0 / unitsPerInch), 0.0, 1.0e8)),
+            int(std::clamp(std::nearbyint(extent.height() * 2540.0 / unitsPerInch), 0.0, 1.0e8)));
     if (frame.width() <= 0 || frame.height() <= 0)
         Malformed(QStringLiteral("empty picture"));
 
     TWmfConverter converter(objects, false);
     TEmfWriter& writer = converter.Writer();
-    const QSize framePixels(std::max(1, int(std::nearbyint(frame.width() * ReferenceDpi / 2540.0))),
-        std::max(1, int(std::nearbyint(frame.height() * ReferenceDpi / 2540.0))));
+    // In doubles: a damaged header's frame of millions of millimetres must not overflow.
+    auto pixelsOf = [](int hundredthsMm) {
+        return int(std::clamp(std::nearbyint(hundredthsMm * double(ReferenceDpi) / 2540.0), 1.0, 1.0e8));
+    };
+    const QSize framePixels(pixelsOf(frame.width()), pixelsOf(frame.height()));
     writer.Append(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
     writer.Append(U_EMRSETWINDOWORGEX_set(U_POINTL { origin.x(), origin.y() }));
     writer.Append(U_EMRSETWINDOWEXTEX_set(U_SIZEL { extent.width(), extent.height() }));

@@ -1,6 +1,7 @@
 // DllFormU.cpp: the table builder.
 #include "DllFormU.h"
 
+#include "AtomicFile.h"
 #include "CommandGuard.h"
 #include "Errors.h"
 #include "GdiColors.h"
@@ -26,7 +27,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
-#include <QSaveFile>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -41,9 +41,8 @@ const QString Crlf = QStringLiteral("\r\n");
 
 void WriteWhole(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EFCreateError(path);
+    // Through the disk before the rename: a full disk must not leave a short file in the old one's place.
+    WriteFileAtomically(path, bytes);
 }
 
 bool NeedsQuotes(const QString& cell)
@@ -708,28 +707,33 @@ void TDllForms::SkButton6Click()
     if (!FDialogs.SaveFile(dialog))
         return;
     try {
-        switch (dialog.FilterIndex) {
-        case 1: {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            if (!snapshot.save(&buffer, "BMP"))
-                throw EConvertError(QStringLiteral("BMP"));
-            WriteWhole(dialog.FileName, bytes);
-            break;
-        }
-        case 2:
-            WriteWhole(dialog.FileName, EncodeJpeg(snapshot));
-            break;
-        case 3:
-            FRenderer.Render(FTable, FTable.TotalWidth());
-            FRenderer.Metafile().Save(dialog.FileName);
-            break;
-        default:
-            break;
-        }
+        SavePicture(dialog.FileName, dialog.FilterIndex, snapshot);
     } catch (const std::exception&) {
         FDialogs.MessageDlg(QString(), QStringLiteral("Error in Creating Image File"), TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    }
+}
+
+void TDllForms::SavePicture(const QString& path, int filterIndex, const QImage& snapshot)
+{
+    switch (filterIndex) {
+    case 1: {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!snapshot.save(&buffer, "BMP"))
+            throw EConvertError(QStringLiteral("BMP"));
+        WriteWhole(path, bytes);
+        break;
+    }
+    case 2:
+        WriteWhole(path, EncodeJpeg(snapshot));
+        break;
+    case 3:
+        FRenderer.Render(FTable, FTable.TotalWidth());
+        WriteWhole(path, FRenderer.Metafile().Bytes());
+        break;
+    default:
+        break;
     }
 }
 

@@ -95,6 +95,8 @@ public:
     void ImportFile(const QString& path);
     /// Writes the text format for ".txt", CSV for ".csv" (letter case ignored), nothing otherwise.
     void ExportFile(const QString& path);
+    /// Saves the table as a picture: 1 BMP and 2 JPEG of the snapshot, 3 EMF; throws on failure.
+    void SavePicture(const QString& path, int filterIndex, const QImage& snapshot);
 
     QLineEdit* Edit1 = nullptr;
     TSkinButton* btnClearTabel = nullptr;

@@ -1,9 +1,13 @@
 // Inputs the fuzzers found, kept as cases of the normal suite.
 #include "DllFormU.h"
+#include "EnhMetafile.h"
+#include "Errors.h"
 #include "GridPrintRender.h"
 #include "RtRichEd.h"
 
 #include <QBuffer>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 
 class TestFuzzFindings : public QObject {
@@ -12,6 +16,7 @@ private slots:
     void damagedUtf16TextSavesAsItReads();
     void lineBreakSavesAsOneLineEnd();
     void tableCellStartingWithZeroWidthNoBreakSpaceKeepsIt();
+    void arcToWithAnEmptyBoxDrawsNothing();
 };
 
 // fuzz_plain_text: a UTF-16 file holding half a surrogate pair read into the editor, saved and read
@@ -79,6 +84,28 @@ void TestFuzzFindings::tableCellStartingWithZeroWidthNoBreakSpaceKeepsIt()
     QCOMPARE(ParseTableTextFile(TableTextFile(table)).Cells[0][0], read.Cells[0][0]);
     // A real mark at the file's start is still no text.
     QCOMPARE(ParseTableTextFile("\xEF\xBB\xBF" "1\r\n1\r\nx\r\n").Cells[0][0], QStringLiteral("x"));
+}
+
+// fuzz_metafile: an EMF whose ARCTO record has a box of no size crashed the player (an arc of no
+// points was asked for its first point), so a picture in a document could bring the program down.
+void TestFuzzFindings::arcToWithAnEmptyBoxDrawsNothing()
+{
+    const QByteArray file = QByteArray::fromBase64(
+        "AQAAAFgAAAAAAAAAAAAAAAoAAAAKAAAAAAAAAAAAAAAIAQAACAEAACBFTUYAAAEAjAABAAAbAAIAEAAAAAEAAAABAAAAMAAAABAAABAgAAABAA"
+        "AAAQAAADcAAABYAAAAAAIAAAAAAAAAAQAACAEAACBFTUYAAAEAjAAAAAQAAAABAAAAAAAAAAAAAAAAAAAAgAcAADgEAAD8AQAAHgEAABsAAAAQAA"
+        "AAAQAAAAEAAAA2AAAAEAAAAAkAAAAJAAAAMAAAABAAAAAJAAAACQAAAA4AAAAUAAAAAAAAAAAKOwAAACgAAAAACAAAAAEAAAAAAAAAEAAAABQAAAA=");
+    TEnhMetafile metafile;
+    try {
+        metafile = TEnhMetafile::FromBytes(file);
+    } catch (const EConvertError&) {
+        QFAIL("the picture is readable; only its drawing failed");
+    }
+    QImage canvas(48, 48, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    metafile.Play(painter, QRectF(0, 0, 48, 48));
+    painter.end();
+    QCOMPARE(TEnhMetafile::FromBytes(metafile.Bytes()).Bytes(), metafile.Bytes());
 }
 
 QTEST_MAIN(TestFuzzFindings)
