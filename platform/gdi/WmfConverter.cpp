@@ -10,6 +10,9 @@
 
 #include <uemf.h>
 
+#include <QFont>
+#include <QFontMetricsF>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -284,8 +287,13 @@ public:
             log.lfPitchAndFamily = byteAt(7);
             for (std::size_t i = 0; i < U_LF_FACESIZE - 1 && byteAt(8 + i); ++i)
                 log.lfFaceName[i] = byteAt(8 + i);
-            FSymbolFonts.resize(std::max<std::size_t>(FSymbolFonts.size(), handle + 1));
-            FSymbolFonts[handle] = log.lfCharSet == SYMBOL_CHARSET_VALUE;
+            FFonts.resize(std::max<std::size_t>(FFonts.size(), handle + 1));
+            TFontInfo& font = FFonts[handle];
+            font.symbol = log.lfCharSet == SYMBOL_CHARSET_VALUE ? 1 : 0;
+            font.face = QString::fromLatin1(reinterpret_cast<const char*>(log.lfFaceName));
+            font.height = log.lfHeight;
+            font.weight = log.lfWeight;
+            font.italic = log.lfItalic != 0;
             std::vector<std::uint16_t> none(1, 0);
             U_LOGFONT_PANOSE full = logfont_panose_set(log, none.data(), none.data(), 0, U_PANOSE {});
             FWriter.Append(U_EMREXTCREATEFONTINDIRECTW_set(handle, nullptr, reinterpret_cast<const char*>(&full)));
@@ -300,8 +308,8 @@ public:
             const std::size_t index = r.Word(3);
             if (index < FSlots.size() && FSlots[index].used && FSlots[index].handle) {
                 FWriter.Append(U_EMRSELECTOBJECT_set(FSlots[index].handle));
-                if (FSlots[index].handle < FSymbolFonts.size() && FSymbolFonts[FSlots[index].handle] >= 0)
-                    FSymbolText = FSymbolFonts[FSlots[index].handle] == 1;
+                if (FSlots[index].handle < FFonts.size() && FFonts[FSlots[index].handle].symbol >= 0)
+                    FFont = FFonts[FSlots[index].handle];
             }
             break;
         }
@@ -311,8 +319,8 @@ public:
                 if (FSlots[index].handle) {
                     FWriter.Append(U_EMRDELETEOBJECT_set(FSlots[index].handle));
                     FWriter.FreeHandle(FSlots[index].handle);
-                    if (FSlots[index].handle < FSymbolFonts.size())
-                        FSymbolFonts[FSlots[index].handle] = -1;
+                    if (FSlots[index].handle < FFonts.size())
+                        FFonts[FSlots[index].handle] = {};
                 }
                 FSlots[index] = {};
             }
@@ -372,10 +380,12 @@ private:
     {
         if (length == 0)
             return;
-        std::vector<std::uint16_t> text = Utf16FromAnsi(bytes, length, FSymbolText);
+        std::vector<std::uint16_t> text = Utf16FromAnsi(bytes, length, FFont.symbol == 1);
         std::vector<std::uint32_t> advances;
         if (dx.size() == length)
             advances.assign(dx.begin(), dx.end());
+        else
+            advances = NaturalAdvances(text); // an EMF text record must carry them
         std::uint32_t flags = options;
         if (!rect)
             flags |= U_ETO_NO_RECT;
@@ -455,8 +465,36 @@ private:
 
     TEmfWriter FWriter;
     std::vector<TSlot> FSlots;
-    std::vector<int> FSymbolFonts; // by EMF handle: 1 symbol, 0 other, -1 none
-    bool FSymbolText = false;
+    struct TFontInfo {
+        int symbol = -1; // 1 symbol, 0 other, -1 no font
+        QString face;
+        int height = 0; // logical units: negative the character height, positive the cell height
+        int weight = 0;
+        bool italic = false;
+    };
+    std::vector<TFontInfo> FFonts; // by EMF handle
+    TFontInfo FFont; // the font selected
+
+    // The advances of the selected font in logical units, measured large and scaled down so small
+    // logical sizes keep their fractions.
+    std::vector<std::uint32_t> NaturalAdvances(const std::vector<std::uint16_t>& text) const
+    {
+        constexpr int Measured = 1000;
+        QFont font(FFont.face.isEmpty() ? QStringLiteral("Arial") : FFont.face);
+        font.setPixelSize(Measured);
+        if (FFont.weight > 0)
+            font.setWeight(QFont::Weight(std::clamp(FFont.weight, 100, 900)));
+        font.setItalic(FFont.italic);
+        const QFontMetricsF metrics(font);
+        const double height = FFont.height == 0 ? 12.0 : std::abs(double(FFont.height));
+        const double em = FFont.height > 0 ? height * Measured / std::max(1.0, metrics.height()) : height;
+        const double scale = em / Measured;
+        std::vector<std::uint32_t> advances;
+        advances.reserve(text.size());
+        for (std::uint16_t c : text)
+            advances.push_back(std::uint32_t(std::lround(metrics.horizontalAdvance(QChar(c)) * scale)));
+        return advances;
+    }
     bool FKeepMapping = false;
 };
 

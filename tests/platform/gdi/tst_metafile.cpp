@@ -194,6 +194,40 @@ QByteArray SquareWmf()
     return bytes;
 }
 
+// A chart label as other programs write one: a font, then TEXTOUT and EXTTEXTOUT records.
+QByteArray LabelledWmf()
+{
+    QByteArray bytes;
+    auto record = [&](int function, const QList<int>& params) {
+        const std::uint32_t words = 3 + std::uint32_t(params.size());
+        PutWord(bytes, int(words & 0xFFFF));
+        PutWord(bytes, int(words >> 16));
+        PutWord(bytes, function);
+        for (int p : params)
+            PutWord(bytes, p);
+    };
+    auto text = [](const QByteArray& string) {
+        QList<int> words;
+        for (qsizetype i = 0; i < string.size(); i += 2)
+            words << (static_cast<unsigned char>(string[i]) | (i + 1 < string.size() ? static_cast<unsigned char>(string[i + 1]) << 8 : 0));
+        return words;
+    };
+    PutWord(bytes, 0xCDD7);
+    PutWord(bytes, 0x9AC6);
+    for (int v : { 0, 0, 0, 1000, 500, 1000, 0, 0, 0 })
+        PutWord(bytes, v);
+    for (int v : { 1, 9, 0x0300, 0, 0, 1, 0, 0, 0 })
+        PutWord(bytes, v);
+    record(0x02FB, QList<int> { 0xFFFF & -120, 0, 0, 0, 700, 0, 0, 0, 0 } + text(QByteArray("Arial\0", 6)));
+    record(0x012D, { 0 });
+    record(0x0209, { 0, 0 }); // black text
+    record(0x0102, { 1 }); // transparent background
+    record(0x0521, QList<int> { 5 } + text("Sales") + QList<int> { 100, 100 }); // count, string, y, x
+    record(0x0A32, QList<int> { 350, 500, 6, 0 } + text("Winter")); // y, x, count, options, string
+    record(0x0000, {});
+    return bytes;
+}
+
 } // namespace
 
 class TestRecording : public QObject {
@@ -424,6 +458,7 @@ private slots:
     void malformedBytesAreRejected();
     void corruptedBytesNeverCrash();
     void windowsMetafilesConvert();
+    void windowsMetafileTextIsDrawn();
     void malformedWindowsMetafilesAreRejected();
 };
 
@@ -522,6 +557,16 @@ void TestPlayback::windowsMetafilesConvert()
     // Without the placeable header the caller gives the size (as RTF's \picwgoal does).
     const TEnhMetafile bare = TEnhMetafile::FromWmf(SquareWmf().mid(22), QSize(5080, 5080));
     QCOMPARE(bare.SizeHundredthsMm(), QSize(5080, 5080));
+}
+
+void TestPlayback::windowsMetafileTextIsDrawn()
+{
+    const QImage image = TEnhMetafile::FromWmf(LabelledWmf()).ToImage(QSize(400, 200));
+    // "Sales" from about (40, 40) and "Winter" from about (200, 140), each about 48 pixels high.
+    const QRect sales = InkBox(image.copy(0, 0, 200, 100));
+    const QRect winter = InkBox(image.copy(200, 100, 200, 100));
+    QVERIFY2(!sales.isEmpty() && sales.left() >= 38 && sales.width() > 60 && sales.top() >= 38, qPrintable(QStringLiteral("%1 %2 %3").arg(sales.left()).arg(sales.top()).arg(sales.width())));
+    QVERIFY2(!winter.isEmpty() && winter.width() > 80 && winter.top() + 100 >= 138, qPrintable(QStringLiteral("%1 %2").arg(winter.top()).arg(winter.width())));
 }
 
 void TestPlayback::malformedWindowsMetafilesAreRejected()
