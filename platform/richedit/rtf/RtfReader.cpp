@@ -566,6 +566,12 @@ void TRtfParser::Run()
     FlushRun();
     while (!FTables.empty())
         CloseTable();
+    // The empty paragraph after the last \par is the document model's, not the file's: it joins no
+    // list, or it would show one more number below the last item.
+    if (FCursor.block().length() == 1 && FCursor.block().previous().isValid()) {
+        Top().para.numbering = {};
+        Top().para.listOverride = 0;
+    }
     FinishBlock();
     // Only a whole document says how its pages are set up; pasted RTF leaves them alone.
     if (FWholeDocument && std::any_of(FPageSetup.begin(), FPageSetup.end(), [](int value) { return value >= 0; }))

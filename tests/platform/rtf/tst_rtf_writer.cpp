@@ -2,6 +2,7 @@
 #include "RichEditRecords.h"
 #include "RtfTestSupport.h"
 #include "RtfWriter.h"
+#include "TestSupport.h"
 
 #include <QTextList>
 #include <QtTest>
@@ -97,6 +98,7 @@ private slots:
     void paragraphBordersAndShadingSurviveASave();
     void listsNumberOnPastSubListsAndParagraphs();
     void listStartingAtFourShowsRomanFourOn();
+    void listsAndBordersOfAnotherWordProcessorSurviveASave();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
     void paragraphFormatRoundTrips_data();
@@ -278,6 +280,42 @@ void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
                                  "two\\par}");
     QCOMPARE(bullets->begin().charFormat().fontPointSize(), 8.0);
     QCOMPARE(bullets->begin().next().charFormat().fontPointSize(), 8.0);
+}
+
+void TestRtfWriter::listsAndBordersOfAnotherWordProcessorSurviveASave()
+{
+    auto read = [](const QString& name) {
+        QFile file(DataPath(QStringLiteral("rtf/") + name));
+        return file.open(QIODevice::ReadOnly) ? ReadRtf(file.readAll()) : nullptr;
+    };
+    auto markers = [](const QTextDocument& document) {
+        QStringList found;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            if (block.textList()) // the empty paragraph after the last item included
+                found << RichText::ListMarkerText(block) + u' ' + block.text();
+        }
+        return found;
+    };
+    const auto lists = read(QStringLiteral("libreoffice-lists.rtf"));
+    QVERIFY(lists);
+    const QStringList expected { "IV. Fourth step", "V. Fifth step", "VI. Sixth step", "\u2022 Small bullet one",
+        "\u2022 Small bullet two", "1. One", "2. Two", "a. Sub a", "3. Three" };
+    QCOMPARE(markers(*lists), expected);
+    QCOMPARE(markers(*ReadRtf(TRtfWriter::Write(*lists, 0, -1))), expected);
+
+    const auto borders = read(QStringLiteral("libreoffice-borders.rtf"));
+    QVERIFY(borders);
+    QStringList kept;
+    for (QTextBlock block = borders->begin(); block.isValid(); block = block.next())
+        kept << block.blockFormat().stringProperty(RichText::ParagraphBorders);
+    const auto saved = ReadRtf(TRtfWriter::Write(*borders, 0, -1));
+    QStringList again;
+    for (QTextBlock block = saved->begin(); block.isValid(); block = block.next())
+        again << block.blockFormat().stringProperty(RichText::ParagraphBorders);
+    QCOMPARE(again, kept);
+    QCOMPARE(kept.size(), 5);
+    QVERIFY(kept[0].isEmpty() && !kept[1].isEmpty() && !kept[2].isEmpty() && kept[3].isEmpty());
+    QCOMPARE(saved->findBlockByNumber(1).blockFormat().background().color(), QColor(255, 255, 0));
 }
 
 void TestRtfWriter::headersAndFootersSurviveASave()
