@@ -637,21 +637,25 @@ void TRichEditControl::RebuildLists(const QTextBlock& firstChanged, const QTextB
     int currentNumbering = 0;
     int currentStyle = 0;
     int currentStart = 1;
+    QString currentBullet;
     for (QTextBlock block = first; block.isValid() && block.position() <= endPosition; block = block.next()) {
         const QTextBlockFormat format = block.blockFormat();
         const int numbering = format.intProperty(Numbering);
         const int style = format.intProperty(NumberingStyle);
         const int start = format.hasProperty(NumberingStart) ? format.intProperty(NumberingStart) : 1;
+        const QString bullet = format.stringProperty(NumberingBullet);
         if (numbering == 0) {
             current = nullptr;
-        } else if (current && numbering == currentNumbering && style == currentStyle && start == currentStart) {
+        } else if (current && numbering == currentNumbering && style == currentStyle && start == currentStart
+            && bullet == currentBullet) {
             current->add(block);
         } else {
             QTextCursor cursor(block);
-            current = cursor.createList(ListFormatFor(numbering, style, start));
+            current = cursor.createList(ListFormatFor(numbering, style, start, bullet));
             currentNumbering = numbering;
             currentStyle = style;
             currentStart = start;
+            currentBullet = bullet;
         }
         // Leaving a list resets the display margins the list was given.
         QTextBlockFormat display = block.blockFormat();
@@ -1788,7 +1792,8 @@ void TRichEditControl::focusInEvent(QFocusEvent* event)
     UpdateSelectionPalette();
 }
 
-// The markers of lists that start elsewhere than 1, which the document layout cannot number.
+// The markers of lists that start elsewhere than 1 or show other bullets, which the document
+// layout cannot draw.
 void TRichEditControl::paintEvent(QPaintEvent* event)
 {
     QTextEdit::paintEvent(event);
@@ -1804,7 +1809,8 @@ void TRichEditControl::paintEvent(QPaintEvent* event)
         if (bounds.top() > area.bottom())
             break;
         const QTextList* list = block.textList();
-        if (!list || !list->format().hasProperty(ListNumbering) || !block.layout() || block.layout()->lineCount() == 0)
+        if (!list || !(list->format().hasProperty(ListNumbering) || list->format().hasProperty(ListBullet)) || !block.layout()
+            || block.layout()->lineCount() == 0)
             continue;
         QTextCharFormat format = block.charFormat();
         if (block.begin() != block.end())

@@ -248,13 +248,15 @@ QString ListMarkerText(const QTextBlock& block)
     if (!list)
         return {};
     const QTextListFormat format = list->format();
+    if (format.hasProperty(ListBullet))
+        return format.stringProperty(ListBullet);
     if (format.hasProperty(ListNumbering)) // numbered from a start of its own
         return NumberText(format.intProperty(ListNumbering), format.intProperty(ListNumberingStyle),
             list->itemNumber(block) + format.intProperty(ListNumberingStart));
     return format.style() == QTextListFormat::ListDisc ? QStringLiteral("\u2022") : list->itemText(block);
 }
 
-QTextListFormat ListFormatFor(int numbering, int style, int start)
+QTextListFormat ListFormatFor(int numbering, int style, int start, const QString& bullet)
 {
     QTextListFormat format;
     switch (numbering) {
@@ -301,8 +303,11 @@ QTextListFormat ListFormatFor(int numbering, int style, int start)
     }
     format.setProperty(Numbering, numbering);
     format.setProperty(NumberingStyle, style);
-    // Lists here count from 1 on their own; one that starts elsewhere is numbered and drawn by us.
-    if (numbering != PFN_BULLET && start != 1) {
+    // Lists here count from 1 on their own and draw one kind of bullet; others are drawn by us.
+    if (numbering == PFN_BULLET && !bullet.isEmpty() && bullet != u"\u2022") {
+        format.setStyle(QTextListFormat::ListStyleUndefined);
+        format.setProperty(ListBullet, bullet);
+    } else if (numbering != PFN_BULLET && start != 1) {
         format.setStyle(QTextListFormat::ListStyleUndefined);
         format.setProperty(ListNumbering, numbering);
         format.setProperty(ListNumberingStyle, style);

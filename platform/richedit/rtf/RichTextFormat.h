@@ -52,11 +52,13 @@ enum Property : int {
     NumberingTab, // int, twips
     TabStops, // QList<int>, twips
     ParagraphBorders, // QString, EncodeParagraphBorders; the shading is the block's background
+    NumberingBullet, // QString, a bullet list's marker other than "•"
     // Tables (on the table's format), twips.
     // Lists (on the list's format) that start elsewhere than 1.
     ListNumbering = QTextFormat::UserProperty + 24, // int, PFN_*
     ListNumberingStyle, // int, PFNS_*
     ListNumberingStart, // int
+    ListBullet, // QString, the marker of a bullet list drawn by us
     TableCellRights = QTextFormat::UserProperty + 32, // QList<int>, \cellx of each column
     TableLeft, // int, \trleft
     TableGap, // int, \trgaph: half the space between cells
@@ -97,7 +99,7 @@ inline double PixelsFromTwips(int twips) { return twips * double(DisplayDpi) / 1
 void ApplyDisplayProperties(QTextBlockFormat& format);
 
 // The list that shows paragraphs of a numbering (PFN_*) in a numbering style (PFNS_*).
-QTextListFormat ListFormatFor(int numbering, int style, int start = 1);
+QTextListFormat ListFormatFor(int numbering, int style, int start = 1, const QString& bullet = QString());
 // The marker of item number of a numbered paragraph, with the style's parentheses or period.
 QString NumberText(int numbering, int style, int number);
 

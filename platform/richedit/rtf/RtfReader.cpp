@@ -99,6 +99,7 @@ struct TNumbering {
     int style = 0; // PFNS_*
     int start = -1; // -1 unset
     int tab = 0;
+    QString bullet; // a marker other than "•"; empty for it
     bool operator==(const TNumbering&) const = default;
 };
 
@@ -130,7 +131,7 @@ size_t qHash(const TParaState& s, size_t seed = 0)
 {
     seed = qHashMulti(seed, s.alignment, s.leftIndent, s.firstIndent, s.rightIndent, s.spaceBefore, s.spaceAfter,
         s.lineSpacing, int(s.lineMultiple) | int(s.inTable) << 1 | int(s.pageBreakBefore) << 2, s.numbering.numbering,
-        s.numbering.style, s.numbering.start, s.numbering.tab, s.listOverride, s.listLevel);
+        s.numbering.style, s.numbering.start, s.numbering.tab, s.listOverride, s.listLevel, s.numbering.bullet);
     for (const RichText::TParagraphBorder& side : s.borders)
         seed = qHashMulti(seed, side.style, side.width, side.color, side.space);
     seed = qHashMulti(seed, s.background, s.patternColor, s.shading);
@@ -204,6 +205,7 @@ struct TListLevel {
     int numbering = PFN_ARABIC;
     int style = PFNS_PERIOD;
     int start = 1;
+    QString bullet; // the marker of a level without a number
 };
 
 struct TList {
@@ -1863,7 +1865,8 @@ void TRtfParser::FinishBlock()
         }
     }
     FList = FCursor.createList(
-        RichText::ListFormatFor(numbering.numbering, numbering.style, numbering.start >= 0 ? numbering.start : 1));
+        RichText::ListFormatFor(
+            numbering.numbering, numbering.style, numbering.start >= 0 ? numbering.start : 1, numbering.bullet));
     FListNumbering = numbering;
     FListOverride = para.listOverride;
     FListLevel = para.listLevel;
@@ -1888,6 +1891,7 @@ TNumbering TRtfParser::ResolveNumbering(const TParaState& para) const
                 numbering.numbering = level.numbering;
                 numbering.style = level.numbering == PFN_BULLET ? 0 : level.style;
                 numbering.start = level.numbering == PFN_BULLET ? -1 : level.start;
+                numbering.bullet = level.numbering == PFN_BULLET ? level.bullet : QString();
                 numbering.tab = para.numbering.tab;
                 return numbering;
             }
@@ -1948,6 +1952,8 @@ const QTextBlockFormat& TRtfParser::BlockFormat(const TParaState& para, const TN
             format.setProperty(RichText::NumberingStyle, numbering.style);
         if (numbering.start >= 0)
             format.setProperty(RichText::NumberingStart, numbering.start);
+        if (!numbering.bullet.isEmpty())
+            format.setProperty(RichText::NumberingBullet, numbering.bullet);
         setLength(RichText::NumberingTab, numbering.tab);
     }
     if (pageBreak)
@@ -2665,6 +2671,31 @@ void TRtfParser::FinishColor()
 }
 
 // A level text is its length, then its characters with the placeholders of level numbers (codes 0..8).
+namespace {
+
+// A bullet level's marker as it is shown; empty for the usual bullet. The symbol fonts' private
+// characters stand for the shapes they draw.
+QString BulletFromLevelText(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    QString marker = text.left(text.front().isHighSurrogate() ? 2 : 1);
+    switch (marker.front().unicode()) {
+    case 0xF0B7:
+    case 0x00B7:
+    case 0x2022:
+        return {};
+    case 0xF0A7:
+        return QStringLiteral("\u25AA");
+    case 0xF06F:
+        return QStringLiteral("\u25E6");
+    default:
+        return marker.front().unicode() >= 0xE000 && marker.front().unicode() < 0xF900 ? QString() : marker;
+    }
+}
+
+} // namespace
+
 void TRtfParser::FinishLevelText()
 {
     if (FLists.empty() || FLists.back().levels.empty() || FLevelText.isEmpty())
@@ -2682,8 +2713,10 @@ void TRtfParser::FinishLevelText()
     TListLevel& level = FLists.back().levels.back();
     if (placeholder < 0) {
         // A level text without a number is a fixed marker, whatever number format the level names.
-        if (!text.trimmed().isEmpty() && level.numbering != 0)
+        if (!text.trimmed().isEmpty() && level.numbering != 0) {
             level.numbering = PFN_BULLET;
+            level.bullet = BulletFromLevelText(text.trimmed());
+        }
         level.style = PFNS_PLAIN;
         return;
     }

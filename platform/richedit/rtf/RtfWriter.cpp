@@ -111,6 +111,7 @@ struct TParaFormat {
     int numberingStyle = 0;
     int numberingStart = -1;
     int numberingTab = 0;
+    QString bullet; // a bullet list's marker other than "•"
     QList<int> tabs;
     QString borders; // RichText::EncodeParagraphBorders
     int background = -1; // RGB; -1 none
@@ -118,7 +119,7 @@ struct TParaFormat {
     bool SameNumbering(const TParaFormat& other) const
     {
         return numbering == other.numbering && numberingStyle == other.numberingStyle
-            && numberingStart == other.numberingStart;
+            && numberingStart == other.numberingStart && bullet == other.bullet;
     }
 };
 
@@ -145,6 +146,7 @@ TParaFormat ParaFormatOf(const QTextBlockFormat& format)
         if (format.hasProperty(RichText::NumberingStart))
             para.numberingStart = format.intProperty(RichText::NumberingStart);
         para.numberingTab = format.intProperty(RichText::NumberingTab);
+        para.bullet = format.stringProperty(RichText::NumberingBullet);
     }
     para.tabs = format.property(RichText::TabStops).value<QList<int>>();
     para.borders = format.stringProperty(RichText::ParagraphBorders);
@@ -878,7 +880,11 @@ void TRtfEmitter::WriteListTable()
         Open();
         Word("leveltext");
         const int style = list.numberingStyle & 0x0F00;
-        if (bullet) {
+        if (bullet && !list.bullet.isEmpty()) {
+            Hex(int(list.bullet.size()));
+            for (QChar c : list.bullet)
+                Unicode(c.unicode());
+        } else if (bullet) {
             Hex(1);
             Hex(0xB7);
         } else if (style == PFNS_PARENS) {
@@ -902,7 +908,7 @@ void TRtfEmitter::WriteListTable()
             Hex(style == PFNS_PARENS ? 2 : 1);
         Literal(';');
         Close();
-        if (bullet)
+        if (bullet && list.bullet.isEmpty())
             Word("f", SymbolFont());
         Close();
         Word("listid", int(i) + 1);
@@ -930,11 +936,17 @@ void TRtfEmitter::WriteParagraphFormat(const TParaFormat& para, int number, int 
         Word("pn");
         if (para.numbering == PFN_BULLET) {
             Word("pnlvlblt");
-            Word("pnf", SymbolFont());
+            if (para.bullet.isEmpty())
+                Word("pnf", SymbolFont());
             Word("pnindent", para.numberingTab);
             Open();
             Word("pntxtb");
-            Hex(0xB7);
+            if (para.bullet.isEmpty()) {
+                Hex(0xB7);
+            } else {
+                for (QChar c : para.bullet)
+                    Unicode(c.unicode());
+            }
             Close();
         } else {
             Word("pnlvlbody");
@@ -1025,7 +1037,10 @@ void TRtfEmitter::WriteNumberText(const TParaFormat& para, int number)
 {
     Open();
     Word("pntext");
-    if (para.numbering == PFN_BULLET) {
+    if (para.numbering == PFN_BULLET && !para.bullet.isEmpty()) {
+        for (QChar c : para.bullet)
+            Unicode(c.unicode());
+    } else if (para.numbering == PFN_BULLET) {
         Word("f", SymbolFont());
         Hex(0xB7);
     } else {

@@ -392,6 +392,8 @@ void TestRtfReader::listTableLevels_data()
     QTest::newRow("bullet") << 23 << QByteArray("\\'01\\u-3913 ?;") << int(PFN_BULLET) << 0 << "\u2022";
     QTest::newRow("other formats count") << 22 << QByteArray("\\'02\\'00.;") << int(PFN_ARABIC) << int(PFNS_PERIOD)
                                          << "4.";
+    QTest::newRow("other bullet") << 23 << QByteArray("\\'01\\u9702 ?;") << int(PFN_BULLET) << 0 << "\u25E6";
+    QTest::newRow("symbol font bullet") << 23 << QByteArray("\\'01\\u-3929 ?;") << int(PFN_BULLET) << 0 << "\u25AA";
     // A decimal level whose text holds no number shows its text: a bullet.
     QTest::newRow("fixed marker") << 0 << QByteArray("\\'01\\u8226 ?;") << int(PFN_BULLET) << 0 << "\u2022";
     QTest::newRow("none") << 255 << QByteArray("\\'00;") << 0 << 0 << QString();

@@ -276,6 +276,17 @@ void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
     QCOMPARE(markers(*ReadRtf(saved)), expected);
     QVERIFY2(saved.contains("{\\pntext IV.\\tab}") && saved.contains("{\\pntext VI.\\tab}"), saved.constData());
 
+    // Bullets other than the usual one are kept, in the window, in the file and for older readers.
+    const auto shapes = ReadRtf("{\\rtf1\\ansi{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc23{\\leveltext"
+                                "\\'01\\u8226 ?;}}{\\listlevel\\levelnfc23{\\leveltext\\'01\\u9702 ?;}}\\listid1}}"
+                                "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}"
+                                "\\pard\\ls1\\ilvl0 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1\\ilvl0 c\\par}");
+    const QStringList shapeMarkers { "\u2022", "\u25E6", "\u2022" };
+    QCOMPARE(markers(*shapes), shapeMarkers);
+    const QByteArray shapesSaved = TRtfWriter::Write(*shapes, 0, -1);
+    QCOMPARE(markers(*ReadRtf(shapesSaved)), shapeMarkers);
+    QVERIFY2(shapesSaved.contains("{\\pntext\\u9702?\\tab}"), shapesSaved.constData());
+
     const auto bullets = ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fs16 one\\par"
                                  "two\\par}");
     QCOMPARE(bullets->begin().charFormat().fontPointSize(), 8.0);
