@@ -1081,7 +1081,9 @@ void TRichEditControl::ReadInto(QTextCursor& cursor, WPARAM format, const QByteA
             text.remove(0, 1);
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         // Text saved as UTF-16 by other programs says so in its first two bytes.
-        auto decode = QStringDecoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        // The mark is taken off here; a U+FEFF after it is the text's own.
+        auto decode = QStringDecoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+            QStringDecoder::Flag::ConvertInitialBom);
         text = decode(bytes.mid(2));
     } else {
         QByteArray plain = bytes;
@@ -1224,6 +1226,9 @@ QByteArray TRichEditControl::SaveBytes(WPARAM format)
     text.replace(u'\v', QLatin1String("\r\n"));
     if (format & SF_UNICODE)
         return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    // Text that begins with U+FEFF would lose it to the mark rule when read: a mark keeps it.
+    if (text.startsWith(QChar(0xFEFF)))
+        return "\xEF\xBB\xBF" + text.toUtf8();
     return text.toUtf8();
 }
 

@@ -112,7 +112,7 @@ QStringList ReadHistoryFile(const QString& fileName)
     const QByteArray bytes = file.read(MaxHistoryFileSize + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > MaxHistoryFileSize)
         throw EFOpenError(fileName);
-    const QString text = TextFromUtf8OrWindows1252(bytes);
+    const QString text = TextFromUtf8OrWindows1252(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
     QStringList entries;
     for (QStringView line : QStringView(text).split(u'\n')) {
         if (line.endsWith(u'\r'))

@@ -17,6 +17,7 @@ private slots:
     void lineBreakSavesAsOneLineEnd();
     void tableCellStartingWithZeroWidthNoBreakSpaceKeepsIt();
     void arcToWithAnEmptyBoxDrawsNothing();
+    void textStartingWithZeroWidthNoBreakSpaceKeepsIt();
 };
 
 // fuzz_plain_text: a UTF-16 file holding half a surrogate pair read into the editor, saved and read
@@ -106,6 +107,30 @@ void TestFuzzFindings::arcToWithAnEmptyBoxDrawsNothing()
     metafile.Play(painter, QRectF(0, 0, 48, 48));
     painter.end();
     QCOMPARE(TEnhMetafile::FromBytes(metafile.Bytes()).Bytes(), metafile.Bytes());
+}
+
+// fuzz_plain_text: a UTF-16 text whose first character after the byte order mark is U+FEFF lost
+// that character at every save and open: the mark was taken off twice. The same held for UTF-8.
+void TestFuzzFindings::textStartingWithZeroWidthNoBreakSpaceKeepsIt()
+{
+    for (const QByteArray& file : { QByteArray("\xFF\xFE\xFF\xFEx\x00", 6), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx") }) {
+        TRtRichEdit editor;
+        editor.SetPlainText(true);
+        editor.SetStreamMode({});
+        QBuffer input;
+        input.setData(file);
+        input.open(QIODevice::ReadOnly);
+        editor.Lines()->LoadFromStream(input);
+        QCOMPARE(editor.Text(), QStringLiteral("\uFEFFx"));
+        QBuffer output;
+        output.open(QIODevice::WriteOnly);
+        editor.Lines()->SaveToStream(output);
+        QBuffer again;
+        again.setData(output.data());
+        again.open(QIODevice::ReadOnly);
+        editor.Lines()->LoadFromStream(again);
+        QCOMPARE(editor.Text(), QStringLiteral("\uFEFFx"));
+    }
 }
 
 QTEST_MAIN(TestFuzzFindings)

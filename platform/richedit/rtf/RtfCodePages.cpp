@@ -340,8 +340,8 @@ void TMultiByteDecoder::Decode(int codePage, const QByteArray& bytes, QString& t
 QString TextFromUtf8OrWindows1252(const QByteArray& bytes)
 {
     // Stateless: a sequence cut off by the end (a Windows-1252 letter last) is an error, not
-    // bytes held back for more input and lost.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // bytes held back for more input and lost. A U+FEFF first is text: callers take off a mark.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
