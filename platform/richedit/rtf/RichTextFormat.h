@@ -67,16 +67,12 @@ enum Property : int {
     ObjectKind, // int, TObjectKind
     ObjectWidthTwips, // int, natural size
     ObjectHeightTwips, // int
-    HiddenText, // QString, on a HiddenTextFormat object
 };
 
 enum class TObjectKind : int { Unknown = 0, Emf = 1, Png = 2, Jpeg = 3, Bitmap = 4, Wmf = 5 };
 
 // Object type registered with the document layout for embedded objects.
 constexpr int ObjectTextFormat = QTextFormat::UserObject + 1;
-// Hidden text (\v) is kept as one object character of no size that holds it (HiddenText), so it
-// takes no room on screen or paper and is written back as it was read.
-constexpr int HiddenTextFormat = QTextFormat::UserObject + 2;
 
 // An embedded picture: the bytes of a metafile or bitmap file and its natural size.
 struct TPicture {

@@ -1762,7 +1762,7 @@ void TRtfParser::FlushBytes()
 QString* TRtfParser::BodyRun()
 {
     const TGroupState& state = Top();
-    if (FLimitReached)
+    if (state.chars.hidden || FLimitReached)
         return nullptr;
     if (!EnterDepth())
         return nullptr;
@@ -1790,20 +1790,6 @@ void TRtfParser::FlushRun()
             --keep;
         FRun.truncate(keep);
         FLimitReached = true;
-    }
-    if (FRunState.hidden) {
-        if (FCharactersLeft <= 0) {
-            FLimitReached = true;
-            FRun.resize(0);
-            return;
-        }
-        QTextCharFormat hidden = CharFormat(FRunState);
-        hidden.setObjectType(RichText::HiddenTextFormat);
-        hidden.setProperty(RichText::HiddenText, FRun);
-        FCursor.insertText(QString(QChar(0xFFFC)), hidden);
-        FCharactersLeft -= 1;
-        FRun.resize(0);
-        return;
     }
     if (!FRun.isEmpty())
         FCursor.insertText(FRun, CharFormat(FRunState));

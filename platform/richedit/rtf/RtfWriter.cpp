@@ -1176,24 +1176,6 @@ void TRtfEmitter::WriteText(QStringView text, const TRunFormat& format, int obje
 
 void TRtfEmitter::WriteObject(const QTextCharFormat& format)
 {
-    if (format.objectType() == RichText::HiddenTextFormat) {
-        Open();
-        Word("v");
-        for (QChar c : format.stringProperty(RichText::HiddenText)) {
-            if (c == u'\\' || c == u'{' || c == u'}') {
-                Literal('\\');
-                FOut += char(c.unicode());
-            } else if (c.unicode() >= 0x20 && c.unicode() < 0x80) {
-                Literal(char(c.unicode()));
-            } else if (c == u'\t') {
-                Word("tab");
-            } else if (c.unicode() >= 0x20) {
-                Unicode(c.unicode());
-            }
-        }
-        Close();
-        return;
-    }
     if (FOptions.noObjects)
         return;
     const QByteArray picture = RtfFromPicture(RichText::PictureFromFormat(format));

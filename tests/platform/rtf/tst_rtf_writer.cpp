@@ -96,7 +96,6 @@ private slots:
     void pageSetupSurvivesASave();
     void headersAndFootersSurviveASave();
     void paragraphBordersAndShadingSurviveASave();
-    void hiddenTextSurvivesASaveUnseen();
     void listsNumberOnPastSubListsAndParagraphs();
     void listStartingAtFourShowsRomanFourOn();
     void listsAndBordersOfAnotherWordProcessorSurviveASave();
@@ -410,20 +409,6 @@ void TestRtfWriter::paragraphBordersAndShadingSurviveASave()
         QCOMPARE(after.background(), before.background());
     }
     QCOMPARE(TRtfWriter::Write(*again, 0, -1), saved);
-}
-
-void TestRtfWriter::hiddenTextSurvivesASaveUnseen()
-{
-    const auto read = ReadRtf("{\\rtf1\\ansi This is hidden: {\\v sec\\{ret\\}\\u233?}.\\par}");
-    // One character of no size holds it: positions move by one, the text shown has none of it.
-    QCOMPARE(read->firstBlock().text(), QStringLiteral("This is hidden: \uFFFC."));
-    QTextCursor object(read.get());
-    object.setPosition(17);
-    QCOMPARE(object.charFormat().objectType(), int(RichText::HiddenTextFormat));
-    QCOMPARE(object.charFormat().stringProperty(RichText::HiddenText), QStringLiteral("sec{ret}\u00E9"));
-    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
-    QVERIFY2(saved.contains("{\\v sec\\{ret\\}\\u233?}"), saved.constData());
-    QCOMPARE(TRtfWriter::Write(*ReadRtf(saved), 0, -1), saved);
 }
 
 void TestRtfWriter::pageSetupSurvivesASave()
