@@ -1095,6 +1095,8 @@ void TRichEditControl::ReadInto(QTextCursor& cursor, WPARAM format, const QByteA
     if (zero >= 0)
         text.truncate(zero);
     ReplaceLoneSurrogates(text);
+    // U+FFFC stands for a picture here; read from a file it would be dropped at the next save.
+    text.replace(ObjectCharacter, QChar(0xFFFD));
     if (IsPlainTextMode() || !cursor.hasSelection())
         cursor.setCharFormat(cursor.charFormat());
     InsertWithinLimit(cursor, DocumentTextFromControlText(text));

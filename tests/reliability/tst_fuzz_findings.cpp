@@ -131,6 +131,15 @@ void TestFuzzFindings::textStartingWithZeroWidthNoBreakSpaceKeepsIt()
         editor.Lines()->LoadFromStream(again);
         QCOMPARE(editor.Text(), QStringLiteral("\uFEFFx"));
     }
+    // fuzz_plain_text: U+FFFC in a text file stands for no picture; it was dropped at the next save.
+    TRtRichEdit editor;
+    editor.SetPlainText(true);
+    editor.SetStreamMode({});
+    QBuffer input;
+    input.setData("a\xEF\xBF\xBC" "b");
+    input.open(QIODevice::ReadOnly);
+    editor.Lines()->LoadFromStream(input);
+    QCOMPARE(editor.Text(), QStringLiteral("a\uFFFDb"));
 }
 
 QTEST_MAIN(TestFuzzFindings)
