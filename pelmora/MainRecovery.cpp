@@ -13,12 +13,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QTimer>
 
 namespace {
 
-// How often the window looks for a change to copy; TRecovery limits the copies to one a minute.
-constexpr int RecoveryCheckMilliseconds = 5000;
 const QString CopySuffix = QStringLiteral("pmr");
 const QByteArray PackageMagic = QByteArrayLiteral("Pelmora recovery copy 1\n");
 const QString UntitledWork = QStringLiteral("an untitled letter");
@@ -78,17 +75,7 @@ void TfrmMain::NoteChange()
 void TfrmMain::StartRecovery(const QString& folder)
 {
     FRecovery = std::make_unique<TRecovery>(folder, QCoreApplication::applicationPid(), CopySuffix);
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QStringLiteral("RecoveryTimer"));
-    timer->setInterval(RecoveryCheckMilliseconds);
-    connect(timer, &QTimer::timeout, this, [this] {
-        // A copy that cannot be written must not interrupt the typing with error boxes.
-        try {
-            SaveRecoveryCopy();
-        } catch (const std::exception&) {
-        }
-    });
-    timer->start();
+    StartRecoveryTimer(this, [this] { SaveRecoveryCopy(); });
 }
 
 void TfrmMain::SaveRecoveryCopy()

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -25,6 +26,8 @@
 namespace {
 
 const QString Prefix = QStringLiteral("Recovery-");
+// How often a window looks for a change to copy; TRecovery limits the copies to one a minute.
+constexpr int RecoveryCheckMilliseconds = 5000;
 const QString Section = QStringLiteral("Recovery");
 
 // A process that still runs keeps its copy. A killed one may linger unreaped, and its number may
@@ -125,6 +128,20 @@ QString TRecovery::OfferText(const TRecoveryCopy& copy, const QString& program)
                           "Restore it, or discard it?")
         .arg(program, QDir::toNativeSeparators(copy.OriginalFile),
             copy.Time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+void StartRecoveryTimer(QObject* owner, const std::function<void()>& save)
+{
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(QStringLiteral("RecoveryTimer"));
+    timer->setInterval(RecoveryCheckMilliseconds);
+    QObject::connect(timer, &QTimer::timeout, owner, [save] {
+        try {
+            save();
+        } catch (const std::exception&) {
+        }
+    });
+    timer->start();
 }
 
 bool AskToRestore(IDialogs& dialogs, const TRecoveryCopy& copy, const QString& program)

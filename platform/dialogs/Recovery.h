@@ -6,9 +6,11 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class IDialogs;
+class QObject;
 
 struct TRecoveryCopy {
     QString CopyPath; // the copy itself
@@ -52,6 +54,10 @@ private:
     QDateTime FLastWrite;
     bool FChanged = false;
 };
+
+/// Calls save now and then while owner lives, to write the copy when it is due; a failure is
+/// ignored, so a copy that cannot be written never interrupts the typing with error boxes.
+void StartRecoveryTimer(QObject* owner, const std::function<void()>& save);
 
 /// Asks whether to restore the copy, with the buttons "Restore" and "Discard"; true for Restore.
 bool AskToRestore(IDialogs& dialogs, const TRecoveryCopy& copy, const QString& program);

@@ -299,9 +299,7 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
         const QTextLine first = layout->lineAt(0);
         if (block.textList() && block.position() >= slice.start) {
             // The marker sits in the paragraph's offset, right-aligned before its text.
-            QTextCharFormat format = block.charFormat();
-            if (block.begin() != block.end())
-                format = block.begin().fragment().charFormat();
+            const QTextCharFormat format = RichText::MarkerCharFormat(block);
             const QFont deviceFont(format.font().resolve(FDocument->defaultFont()), &FMeasuringDevice);
             painter.setFont(deviceFont);
             const QFontMetricsF metrics(deviceFont, &FMeasuringDevice);

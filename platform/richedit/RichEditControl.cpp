@@ -1819,9 +1819,7 @@ void TRichEditControl::paintEvent(QPaintEvent* event)
         if (!list || !(list->format().hasProperty(ListNumbering) || list->format().hasProperty(ListBullet)) || !block.layout()
             || block.layout()->lineCount() == 0)
             continue;
-        QTextCharFormat format = block.charFormat();
-        if (block.begin() != block.end())
-            format = block.begin().fragment().charFormat();
+        const QTextCharFormat format = MarkerCharFormat(block);
         const QFont font = format.font().resolve(text->defaultFont());
         const QFontMetricsF metrics(font, viewport());
         const QString marker = ListMarkerText(block);

@@ -9,29 +9,11 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QTimer>
-
-namespace {
-
-// How often the window looks for a change to copy; TRecovery limits the copies to one a minute.
-constexpr int RecoveryCheckMilliseconds = 5000;
-
-} // namespace
 
 void TFrmMain::StartRecovery(const QString& folder)
 {
     FRecovery = std::make_unique<TRecovery>(folder, QCoreApplication::applicationPid());
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QStringLiteral("RecoveryTimer"));
-    timer->setInterval(RecoveryCheckMilliseconds);
-    connect(timer, &QTimer::timeout, this, [this] {
-        // A copy that cannot be written must not interrupt the typing with error boxes.
-        try {
-            SaveRecoveryCopy();
-        } catch (const std::exception&) {
-        }
-    });
-    timer->start();
+    StartRecoveryTimer(this, [this] { SaveRecoveryCopy(); });
 }
 
 void TFrmMain::SaveRecoveryCopy()

@@ -242,6 +242,11 @@ TParagraphBorders DecodeParagraphBorders(const QString& text)
     return borders;
 }
 
+QTextCharFormat MarkerCharFormat(const QTextBlock& block)
+{
+    return block.begin() != block.end() ? block.begin().fragment().charFormat() : block.charFormat();
+}
+
 QString ListMarkerText(const QTextBlock& block)
 {
     const QTextList* list = block.textList();

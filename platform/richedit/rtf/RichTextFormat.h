@@ -142,6 +142,9 @@ extern const char* const ParagraphBorderStyles[6];
 QString EncodeParagraphBorders(const TParagraphBorders& borders);
 TParagraphBorders DecodeParagraphBorders(const QString& text);
 
+// The format a list paragraph's marker is drawn in: that of its first character, else its mark's.
+QTextCharFormat MarkerCharFormat(const QTextBlock& block);
+
 // The marker a list paragraph shows ("•", "1.", "a)" ...); empty outside lists.
 QString ListMarkerText(const QTextBlock& block);
 
