@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes after "{\rtf1" must read without a crash, a hang or a sanitizer report, the
 // document must stay within the character limit, and what the writer makes of it must read back to the
 // same text.
+#include "RichTextFormat.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
@@ -18,9 +19,18 @@ namespace {
 
 QString Paragraphs(const QTextDocument& document)
 {
+    // Hidden text is held by its object character; it must come back as it was read too.
     QStringList paragraphs;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        paragraphs.append(block.text());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString text;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            text += it.fragment().text();
+            if (format.objectType() == RichText::HiddenTextFormat)
+                text += u'[' + format.stringProperty(RichText::HiddenText) + u']';
+        }
+        paragraphs.append(text);
+    }
     return paragraphs.join(u'\n');
 }
 

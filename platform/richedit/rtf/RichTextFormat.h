@@ -59,6 +59,10 @@ enum Property : int {
     ListNumberingStyle, // int, PFNS_*
     ListNumberingStart, // int
     ListBullet, // QString, the marker of a bullet list drawn by us
+    // Lists read from a file's list table: the file's list (\ls) and the level of it, so that a
+    // save writes the levels of one outline as one list again.
+    ListOutline, // int
+    ListLevel, // int, 0-8
     TableCellRights = QTextFormat::UserProperty + 32, // QList<int>, \cellx of each column
     TableLeft, // int, \trleft
     TableGap, // int, \trgaph: half the space between cells
@@ -67,12 +71,16 @@ enum Property : int {
     ObjectKind, // int, TObjectKind
     ObjectWidthTwips, // int, natural size
     ObjectHeightTwips, // int
+    HiddenText, // QString, on a HiddenTextFormat object
 };
 
 enum class TObjectKind : int { Unknown = 0, Emf = 1, Png = 2, Jpeg = 3, Bitmap = 4, Wmf = 5 };
 
 // Object type registered with the document layout for embedded objects.
 constexpr int ObjectTextFormat = QTextFormat::UserObject + 1;
+// Hidden text (\v) is kept as one object character of no size that holds it (HiddenText), so it
+// takes no room on screen or paper and is written back as it was read.
+constexpr int HiddenTextFormat = QTextFormat::UserObject + 2;
 
 // An embedded picture: the bytes of a metafile or bitmap file and its natural size.
 struct TPicture {

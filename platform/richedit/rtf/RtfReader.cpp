@@ -647,6 +647,9 @@ bool TRtfParser::PopGroup()
     if (FStack.size() <= 2)
         return false;
     const TGroupState ended = FStack.back();
+    // A hidden run ends with its group, as the writer gives each its own group: {\v a}{\v b} stays two.
+    if (FRunState.hidden && ended.chars.hidden && ended.destination == TDestination::dsText)
+        FlushRun();
     FStack.pop_back();
     GroupEnded(ended);
     return true;
@@ -1758,11 +1761,11 @@ void TRtfParser::FlushBytes()
 }
 
 // The run to append body text to, once the cursor is in the paragraph's table cell and the run has
-// the current formatting; null when the text is hidden or the limit is reached.
+// the current formatting; null when the limit is reached.
 QString* TRtfParser::BodyRun()
 {
     const TGroupState& state = Top();
-    if (state.chars.hidden || FLimitReached)
+    if (FLimitReached)
         return nullptr;
     if (!EnterDepth())
         return nullptr;
@@ -1790,6 +1793,20 @@ void TRtfParser::FlushRun()
             --keep;
         FRun.truncate(keep);
         FLimitReached = true;
+    }
+    if (FRunState.hidden) {
+        if (FCharactersLeft <= 0) {
+            FLimitReached = true;
+            FRun.resize(0);
+            return;
+        }
+        QTextCharFormat hidden = CharFormat(FRunState);
+        hidden.setObjectType(RichText::HiddenTextFormat);
+        hidden.setProperty(RichText::HiddenText, FRun);
+        FCursor.insertText(QString(RichText::ObjectCharacter), hidden);
+        FCharactersLeft -= 1;
+        FRun.resize(0);
+        return;
     }
     if (!FRun.isEmpty())
         FCursor.insertText(FRun, CharFormat(FRunState));
@@ -1864,9 +1881,13 @@ void TRtfParser::FinishBlock()
             return;
         }
     }
-    FList = FCursor.createList(
-        RichText::ListFormatFor(
-            numbering.numbering, numbering.style, numbering.start >= 0 ? numbering.start : 1, numbering.bullet));
+    QTextListFormat listFormat = RichText::ListFormatFor(
+        numbering.numbering, numbering.style, numbering.start >= 0 ? numbering.start : 1, numbering.bullet);
+    if (para.listOverride > 0) {
+        listFormat.setProperty(RichText::ListOutline, para.listOverride);
+        listFormat.setProperty(RichText::ListLevel, para.listLevel);
+    }
+    FList = FCursor.createList(listFormat);
     FListNumbering = numbering;
     FListOverride = para.listOverride;
     FListLevel = para.listLevel;

@@ -18,12 +18,15 @@
 #include <QTextList>
 #include <QTextTable>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <vector>
 
 namespace {
+
+constexpr int MaxListLevels = 9;
 
 enum class TEncoding : int {
     enAnsi = 0, // Windows-1252 bytes as \'hh, the rest as \u
@@ -198,12 +201,13 @@ private:
 
     void WriteHeader();
     void WriteListTable();
+    void WriteListLevel(const TParaFormat& level, int index);
     void KeepGroups(const RichText::TKeptGroups& kept);
-    void WriteParagraphFormat(const TParaFormat& para, int number, int list);
+    void WriteParagraphFormat(const TParaFormat& para, int number, int list, int level);
     void WriteNumberText(const TParaFormat& para, int number);
     void WriteChanges(const TRunFormat& format);
     void WriteText(QStringView text, const TRunFormat& format, int object);
-    void WriteObject(const QTextCharFormat& format);
+    void WriteObject(const QTextCharFormat& format, const TRunFormat& runFormat);
     void OpenLink(int link);
     void CloseLink();
 
@@ -244,7 +248,8 @@ private:
     std::vector<QTextCharFormat> FObjects;
     std::vector<TParaFormat> FParaFormats; // of FParagraphs
     std::vector<int> FParagraphLists; // of FParagraphs: the \ls number, 0 for none
-    std::vector<TParaFormat> FLists; // the numbering of each list
+    std::vector<int> FParagraphLevels; // of FParagraphs: the \ilvl number
+    std::vector<std::vector<TParaFormat>> FLists; // the numbering of each list's levels; numbering 0 for unused
     qsizetype FTextLength = 0;
 
     TRunFormat FState; // the formatting the reader has at this point of the output
@@ -540,34 +545,64 @@ QByteArray TRtfEmitter::Emit()
     // Numbered paragraphs in a row with the same numbering are one list, so that a list after other
     // paragraphs starts again.
     // The paragraphs of one list of the document are one list of the file, other paragraphs between.
-    QHash<const QTextList*, int> listNumbers;
+    // The levels of a file's outline, read as lists of their own, are one list of the file again.
+    QHash<const QTextList*, std::pair<int, int>> listPlaces; // the list and level each is written as
+    QHash<int, int> outlineLists;
     for (const TParagraph& paragraph : FParagraphs) {
         FParaFormats.push_back(ParaFormatOf(paragraph.format));
         const TParaFormat& para = FParaFormats.back();
         int list = 0;
+        int level = 0;
         if (para.numbering != 0) {
-            const int known = paragraph.list ? listNumbers.value(paragraph.list, 0) : 0;
-            const bool continues = !paragraph.list && FParaFormats.size() > 1 && FParagraphLists.back() != 0
-                && FParaFormats[FParaFormats.size() - 2].SameNumbering(para);
-            if (known > 0 && FLists[std::size_t(known - 1)].SameNumbering(para)) {
-                list = known;
-            } else {
-                if (!continues)
-                    FLists.push_back(para);
+            const auto fits = [&](int candidate, int candidateLevel) {
+                std::vector<TParaFormat>& levels = FLists[std::size_t(candidate - 1)];
+                if (std::size_t(candidateLevel) >= levels.size())
+                    levels.resize(std::size_t(candidateLevel) + 1);
+                TParaFormat& slot = levels[std::size_t(candidateLevel)];
+                if (slot.numbering == 0)
+                    slot = para;
+                return slot.SameNumbering(para);
+            };
+            const auto place = paragraph.list ? listPlaces.constFind(paragraph.list) : listPlaces.constEnd();
+            const int outline = paragraph.list ? paragraph.list->format().intProperty(RichText::ListOutline) : 0;
+            const int outlineLevel = outline > 0
+                ? std::clamp(paragraph.list->format().intProperty(RichText::ListLevel), 0, MaxListLevels - 1)
+                : 0;
+            if (place != listPlaces.constEnd() && fits(place->first, place->second)) {
+                std::tie(list, level) = *place;
+            } else if (place == listPlaces.constEnd() && outlineLists.contains(outline)
+                && fits(outlineLists.value(outline), outlineLevel)) {
+                list = outlineLists.value(outline);
+                level = outlineLevel;
+            } else if (place == listPlaces.constEnd() && outline > 0 && !outlineLists.contains(outline)) {
+                FLists.emplace_back();
                 list = int(FLists.size());
-                if (paragraph.list)
-                    listNumbers.insert(paragraph.list, list);
+                level = outlineLevel;
+                fits(list, level);
+                outlineLists.insert(outline, list);
+            } else {
+                const bool continues = !paragraph.list && FParaFormats.size() > 1 && FParagraphLists.back() != 0
+                    && FParagraphLevels.back() == 0 && FParaFormats[FParaFormats.size() - 2].SameNumbering(para);
+                if (!continues)
+                    FLists.push_back({ para });
+                list = int(FLists.size());
             }
+            if (paragraph.list && place == listPlaces.constEnd())
+                listPlaces.insert(paragraph.list, { list, level });
         }
         FParagraphLists.push_back(list);
+        FParagraphLevels.push_back(level);
     }
     WriteHeader();
 
     TParaFormat previous;
     std::size_t previousDepth = 0;
     int number = 0;
-    // The last number given in each list; a list may start at 0.
-    std::vector<int> listCounts(FLists.size() + 1, std::numeric_limits<int>::min());
+    // The last number given in each level of each list; a list may start at 0.
+    constexpr int NoNumber = std::numeric_limits<int>::min();
+    std::vector<std::array<int, MaxListLevels>> listCounts(FLists.size() + 1);
+    for (auto& counts : listCounts)
+        counts.fill(NoNumber);
     for (std::size_t i = 0; i < FParagraphs.size(); ++i) {
         const TParagraph& paragraph = FParagraphs[i];
         const TParaFormat& para = FParaFormats[i];
@@ -580,17 +615,21 @@ QByteArray TRtfEmitter::Emit()
         else if (paragraph.runCount == 0 && i == 0)
             WriteChanges(FFormats[std::size_t(paragraph.markFormat)]);
         if (para.numbering != 0) {
-            int& count = listCounts[std::size_t(FParagraphLists[i])];
-            number = count != std::numeric_limits<int>::min() ? count + 1
-                                                               : (para.numberingStart >= 0 ? para.numberingStart : 1);
-            count = number;
+            // An item of a level starts the deeper levels after it afresh, as readers of the file count.
+            auto& counts = listCounts[std::size_t(FParagraphLists[i])];
+            const std::size_t level = std::size_t(FParagraphLevels[i]);
+            number = counts[level] != NoNumber ? counts[level] + 1 : (para.numberingStart >= 0 ? para.numberingStart : 1);
+            counts[level] = number;
+            std::fill(counts.begin() + std::ptrdiff_t(level) + 1, counts.end(), NoNumber);
         }
         if (FHasTables)
             EnterCells(paragraph.cells);
         const std::size_t depth = paragraph.cells.size();
         const bool stateFormat = std::exchange(FTableMarkWritten, false) || depth != previousDepth || depth > 0;
-        if (i == 0 || !(para == previous) || stateFormat) {
-            WriteParagraphFormat(para, number, FParagraphLists[i]);
+        const bool listChanges
+            = i > 0 && (FParagraphLists[i] != FParagraphLists[i - 1] || FParagraphLevels[i] != FParagraphLevels[i - 1]);
+        if (i == 0 || !(para == previous) || stateFormat || listChanges) {
+            WriteParagraphFormat(para, number, FParagraphLists[i], FParagraphLevels[i]);
             if (depth > 0) {
                 Word("intbl");
                 Word("itap", int(depth));
@@ -864,53 +903,15 @@ void TRtfEmitter::WriteListTable()
         return;
     FOut += "{\\*\\listtable";
     for (std::size_t i = 0; i < FLists.size(); ++i) {
-        const TParaFormat& list = FLists[i];
-        const bool bullet = list.numbering == PFN_BULLET;
-        static constexpr int LevelFormats[] = { 0, 4, 3, 2, 1 }; // arabic, letters, roman numbers
-        const int format = list.numbering - PFN_ARABIC;
         Open();
         Word("list");
         Word("listtemplateid", int(i) + 1);
-        Word("listsimple");
-        Open();
-        Word("listlevel");
-        Word("levelnfc", bullet ? 23 : format >= 0 && format < 5 ? LevelFormats[format] : 0);
-        Word("levelstartat", list.numberingStart >= 0 ? list.numberingStart : 1);
-        Word("levelfollow", 0);
-        Open();
-        Word("leveltext");
-        const int style = list.numberingStyle & 0x0F00;
-        if (bullet && !list.bullet.isEmpty()) {
-            Hex(int(list.bullet.size()));
-            for (QChar c : list.bullet)
-                Unicode(c.unicode());
-        } else if (bullet) {
-            Hex(1);
-            Hex(0xB7);
-        } else if (style == PFNS_PARENS) {
-            Hex(3);
-            Literal('(');
-            Hex(0);
-            Literal(')');
-        } else if (style == PFNS_PAREN || style == PFNS_PERIOD) {
-            Hex(2);
-            Hex(0);
-            Literal(style == PFNS_PAREN ? ')' : '.');
-        } else {
-            Hex(1);
-            Hex(0);
-        }
-        Literal(';');
-        Close();
-        Open();
-        Word("levelnumbers");
-        if (!bullet)
-            Hex(style == PFNS_PARENS ? 2 : 1);
-        Literal(';');
-        Close();
-        if (bullet && list.bullet.isEmpty())
-            Word("f", SymbolFont());
-        Close();
+        if (FLists[i].size() == 1)
+            Word("listsimple");
+        else
+            Word("listhybrid");
+        for (std::size_t level = 0; level < FLists[i].size(); ++level)
+            WriteListLevel(FLists[i][level], int(level));
         Word("listid", int(i) + 1);
         Close();
     }
@@ -926,7 +927,57 @@ void TRtfEmitter::WriteListTable()
     FOut += "}\r\n";
 }
 
-void TRtfEmitter::WriteParagraphFormat(const TParaFormat& para, int number, int list)
+// One level of the list table; a level no paragraph uses is a plain bullet. A level's text holds the
+// level's own number: its index.
+void TRtfEmitter::WriteListLevel(const TParaFormat& level, int index)
+{
+    TParaFormat list = level;
+    if (list.numbering == 0)
+        list.numbering = PFN_BULLET;
+    const bool bullet = list.numbering == PFN_BULLET;
+    static constexpr int LevelFormats[] = { 0, 4, 3, 2, 1 }; // arabic, letters, roman numbers
+    const int format = list.numbering - PFN_ARABIC;
+    Open();
+    Word("listlevel");
+    Word("levelnfc", bullet ? 23 : format >= 0 && format < 5 ? LevelFormats[format] : 0);
+    Word("levelstartat", list.numberingStart >= 0 ? list.numberingStart : 1);
+    Word("levelfollow", 0);
+    Open();
+    Word("leveltext");
+    const int style = list.numberingStyle & 0x0F00;
+    if (bullet && !list.bullet.isEmpty()) {
+        Hex(int(list.bullet.size()));
+        for (QChar c : list.bullet)
+            Unicode(c.unicode());
+    } else if (bullet) {
+        // As a character of its own, not the symbol font's: some readers show their own bullet for that.
+        Hex(1);
+        Unicode(0x2022);
+    } else if (style == PFNS_PARENS) {
+        Hex(3);
+        Literal('(');
+        Hex(index);
+        Literal(')');
+    } else if (style == PFNS_PAREN || style == PFNS_PERIOD) {
+        Hex(2);
+        Hex(index);
+        Literal(style == PFNS_PAREN ? ')' : '.');
+    } else {
+        Hex(1);
+        Hex(index);
+    }
+    Literal(';');
+    Close();
+    Open();
+    Word("levelnumbers");
+    if (!bullet)
+        Hex(style == PFNS_PARENS ? 2 : 1);
+    Literal(';');
+    Close();
+    Close();
+}
+
+void TRtfEmitter::WriteParagraphFormat(const TParaFormat& para, int number, int list, int level)
 {
     Word("pard");
     if (para.numbering != 0) {
@@ -972,6 +1023,8 @@ void TRtfEmitter::WriteParagraphFormat(const TParaFormat& para, int number, int 
         }
         Close();
         Word("ls", list);
+        if (level > 0)
+            Word("ilvl", level);
     }
 
     static constexpr const char* Alignments[] = { "ql", "qr", "qc", "qj" };
@@ -1129,7 +1182,7 @@ void TRtfEmitter::WriteText(QStringView text, const TRunFormat& format, int obje
             continue;
         case 0xFFFC:
             if (object >= 0)
-                WriteObject(FObjects[std::size_t(object)]);
+                WriteObject(FObjects[std::size_t(object)], format);
             continue;
         case 0x00A0:
             FOut += "\\~";
@@ -1174,8 +1227,15 @@ void TRtfEmitter::WriteText(QStringView text, const TRunFormat& format, int obje
     }
 }
 
-void TRtfEmitter::WriteObject(const QTextCharFormat& format)
+void TRtfEmitter::WriteObject(const QTextCharFormat& format, const TRunFormat& runFormat)
 {
+    if (format.objectType() == RichText::HiddenTextFormat) {
+        Open();
+        Word("v");
+        WriteText(format.stringProperty(RichText::HiddenText), runFormat, -1);
+        Close();
+        return;
+    }
     if (FOptions.noObjects)
         return;
     const QByteArray picture = RtfFromPicture(RichText::PictureFromFormat(format));

@@ -22,7 +22,7 @@ private slots:
     void fontTableGivesFamilyCharsetAndPitch();
     void colorsComeFromTheColorTable_data();
     void colorsComeFromTheColorTable();
-    void hiddenTextIsLeftOut();
+    void hiddenTextTakesOneUnseenCharacter();
     void alignment_data();
     void alignment();
     void indentsAndSpacingAreTwips();
@@ -214,9 +214,11 @@ void TestRtfReader::colorsComeFromTheColorTable()
         QCOMPARE(format.background().color(), background);
 }
 
-void TestRtfReader::hiddenTextIsLeftOut()
+void TestRtfReader::hiddenTextTakesOneUnseenCharacter()
 {
-    QCOMPARE(Paragraphs(*ReadRtf(Rtf("shown {\\v secret }text\\v  more\\v0  end"))), QStringLiteral("shown text end"));
+    // Each hidden run is kept whole in one character of no size, to be written back.
+    QCOMPARE(Paragraphs(*ReadRtf(Rtf("shown {\\v secret }text\\v  more\\v0  end"))),
+        QStringLiteral("shown \uFFFCtext\uFFFC end"));
 }
 
 void TestRtfReader::alignment_data()

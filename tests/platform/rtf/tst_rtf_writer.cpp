@@ -96,6 +96,7 @@ private slots:
     void pageSetupSurvivesASave();
     void headersAndFootersSurviveASave();
     void paragraphBordersAndShadingSurviveASave();
+    void hiddenTextSurvivesASaveUnseen();
     void listsNumberOnPastSubListsAndParagraphs();
     void listStartingAtFourShowsRomanFourOn();
     void listsAndBordersOfAnotherWordProcessorSurviveASave();
@@ -249,6 +250,13 @@ void TestRtfWriter::listsNumberOnPastSubListsAndParagraphs()
     const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
     QCOMPARE(markers(*ReadRtf(saved)), expected);
     QVERIFY2(saved.contains("{\\pntext 3.\\tab}") && saved.contains("{\\pntext 4.\\tab}"), saved.constData());
+    // The sub-lists are the second level of the same list again, numbered by their own level's number,
+    // so other readers indent, mark and count them as an outline.
+    QVERIFY2(saved.contains("\\listhybrid") && saved.contains("{\\leveltext\\'02\\'01);}")
+            && saved.count("\\ls1\\ilvl1") == 2 && !saved.contains("\\ls2"),
+        saved.constData());
+    QCOMPARE(saved.count("{\\pntext a)\\tab}"), 2);
+    QCOMPARE(TRtfWriter::Write(*ReadRtf(saved), 0, -1), saved);
 }
 
 void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
@@ -409,6 +417,29 @@ void TestRtfWriter::paragraphBordersAndShadingSurviveASave()
         QCOMPARE(after.background(), before.background());
     }
     QCOMPARE(TRtfWriter::Write(*again, 0, -1), saved);
+}
+
+void TestRtfWriter::hiddenTextSurvivesASaveUnseen()
+{
+    const auto read = ReadRtf("{\\rtf1\\ansi This is hidden: {\\v sec\\{ret\\}\\u233?}.\\par}");
+    // One character of no size holds it: positions move by one, the text shown has none of it.
+    QCOMPARE(read->firstBlock().text(), QStringLiteral("This is hidden: \uFFFC."));
+    QTextCursor object(read.get());
+    object.setPosition(17);
+    QCOMPARE(object.charFormat().objectType(), int(RichText::HiddenTextFormat));
+    QCOMPARE(object.charFormat().stringProperty(RichText::HiddenText), QStringLiteral("sec{ret}\u00E9"));
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QVERIFY2(saved.contains("{\\v sec\\{ret\\}\\'e9}"), saved.constData());
+    QCOMPARE(TRtfWriter::Write(*ReadRtf(saved), 0, -1), saved);
+
+    // Runs of two groups stay two, though nothing else tells them apart; tabs and line breaks stay.
+    const auto two = ReadRtf("{\\rtf1\\ansi a{\\v x\\tab y}{\\v z\\line w}b{\\v q{\\b r}}\\par}");
+    QCOMPARE(two->firstBlock().text(), QStringLiteral("a\uFFFC\uFFFCb\uFFFC\uFFFC"));
+    const QByteArray twoSaved = TRtfWriter::Write(*two, 0, -1);
+    QVERIFY2(twoSaved.contains("a{\\v x\\tab y}{\\v z\\line w}b{\\v q}"), twoSaved.constData());
+    const auto twoAgain = ReadRtf(twoSaved);
+    QCOMPARE(twoAgain->firstBlock().text(), two->firstBlock().text());
+    QCOMPARE(TRtfWriter::Write(*twoAgain, 0, -1), twoSaved);
 }
 
 void TestRtfWriter::pageSetupSurvivesASave()
