@@ -201,6 +201,7 @@ constexpr TKeywordEntry Keywords[] = {
     { "plain", TRtfKeyword::kwPlain },
     { "pn", TRtfKeyword::kwPn },
     { "pndec", TRtfKeyword::kwPndec },
+    { "pnf", TRtfKeyword::kwPnf },
     { "pngblip", TRtfKeyword::kwPngblip },
     { "pnindent", TRtfKeyword::kwPnindent },
     { "pnlcltr", TRtfKeyword::kwPnlcltr },

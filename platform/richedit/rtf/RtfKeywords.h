@@ -232,6 +232,7 @@ enum class TRtfKeyword : int {
     kwCbpat = 212,
     kwCfpat = 213,
     kwShading = 214,
+    kwPnf = 215,
 };
 
 // The keyword of a control word's name; kwUnknown for words the reader ignores.

@@ -1158,6 +1158,10 @@ void TRtfParser::NumberingWord(TRtfKeyword keyword, int parameter)
     case TRtfKeyword::kwPnindent:
         pending.indent = Clamp(parameter, 0, MaxLength);
         break;
+    case TRtfKeyword::kwPnf: // the marker's font, so that a symbol font's code is read as its character
+        Top().chars.font = parameter;
+        UpdateCodePage(Top());
+        break;
     case TRtfKeyword::kwPntxta:
         pending.after.clear();
         SetDestination(TDestination::dsNumberingAfter);
@@ -2758,6 +2762,7 @@ void TRtfParser::FinishNumbering()
     numbering = {};
     if (pending.bullet) {
         numbering.numbering = PFN_BULLET;
+        numbering.bullet = BulletFromLevelText(pending.before.trimmed());
     } else if (pending.body) {
         numbering.numbering = pending.format ? pending.format : PFN_ARABIC;
         numbering.style = StyleFromTexts(pending.before.trimmed(), pending.after.trimmed());

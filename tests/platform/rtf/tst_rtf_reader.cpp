@@ -349,19 +349,27 @@ void TestRtfReader::oldNumbering_data()
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("style");
     QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("bullet"); // empty for the usual one
     QTest::newRow("bullet") << QByteArray("{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}")
-                            << int(PFN_BULLET) << 0 << 0;
+                            << int(PFN_BULLET) << 0 << 0 << QString();
+    // Read in the marker's own font: Wingdings' square, a letter o of a text font.
+    QTest::newRow("square bullet") << QByteArray("{\\*\\pn\\pnlvlblt\\pnf2{\\pntxtb\\'A7}}") << int(PFN_BULLET) << 0
+                                   << 0 << QStringLiteral("\u25AA");
+    QTest::newRow("letter bullet") << QByteArray("{\\*\\pn\\pnlvlblt\\pnf0{\\pntxtb o}}") << int(PFN_BULLET) << 0 << 0
+                                   << QStringLiteral("o");
+    QTest::newRow("middle dot") << QByteArray("{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}") << int(PFN_BULLET) << 0 << 0
+                                << QString();
     QTest::newRow("decimal period") << QByteArray("{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pnstart1\\pndec{\\pntxta.}}")
-                                    << int(PFN_ARABIC) << int(PFNS_PERIOD) << 1;
+                                    << int(PFN_ARABIC) << int(PFNS_PERIOD) << 1 << QString();
     QTest::newRow("letter paren") << QByteArray("{\\*\\pn\\pnlvlbody\\pnstart2\\pnlcltr{\\pntxta )}}")
-                                  << int(PFN_LCLETTER) << int(PFNS_PAREN) << 2;
+                                  << int(PFN_LCLETTER) << int(PFNS_PAREN) << 2 << QString();
     QTest::newRow("roman parens") << QByteArray("{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxtb (}{\\pntxta )}}")
-                                  << int(PFN_UCROMAN) << int(PFNS_PARENS) << 1;
-    QTest::newRow("plain") << QByteArray("{\\*\\pn\\pnlvlbody\\pnucltr}") << int(PFN_UCLETTER) << int(PFNS_PLAIN) << 1;
+                                  << int(PFN_UCROMAN) << int(PFNS_PARENS) << 1 << QString();
+    QTest::newRow("plain") << QByteArray("{\\*\\pn\\pnlvlbody\\pnucltr}") << int(PFN_UCLETTER) << int(PFNS_PLAIN) << 1 << QString();
     QTest::newRow("lower roman") << QByteArray("{\\*\\pn\\pnlvlbody\\pnlcrm{\\pntxta .}}") << int(PFN_LCROMAN)
-                                 << int(PFNS_PERIOD) << 1;
+                                 << int(PFNS_PERIOD) << 1 << QString();
     QTest::newRow("outline level") << QByteArray("{\\*\\pn\\pnlvl3\\pndec{\\pntxta .}}") << int(PFN_ARABIC)
-                                   << int(PFNS_PERIOD) << 1;
+                                   << int(PFNS_PERIOD) << 1 << QString();
 }
 
 void TestRtfReader::oldNumbering()
@@ -370,12 +378,14 @@ void TestRtfReader::oldNumbering()
     QFETCH(int, type);
     QFETCH(int, style);
     QFETCH(int, start);
+    QFETCH(QString, bullet);
     const auto document = ReadRtf(Rtf("\\pard" + numbering + "\\fi-360\\li720 Item\\par"));
     const QTextBlockFormat format = BlockFormatOf(*document, 0);
     QCOMPARE(document->firstBlock().text(), QStringLiteral("Item")); // the marker text is not doubled
     QCOMPARE(format.intProperty(RichText::Numbering), type);
     QCOMPARE(format.intProperty(RichText::NumberingStyle), style);
     QCOMPARE(format.intProperty(RichText::NumberingStart), start);
+    QCOMPARE(format.stringProperty(RichText::NumberingBullet), bullet);
     QVERIFY(document->firstBlock().textList());
 }
 
