@@ -72,6 +72,9 @@ enum Property : int {
     ObjectWidthTwips, // int, natural size
     ObjectHeightTwips, // int
     HiddenText, // QString, on a HiddenTextFormat object
+    // Characters of a field's result other than a hyperlink's: the field's instruction ("PAGE",
+    // "MERGEFIELD Name" ...), so that a save writes the field again and not its last result.
+    FieldInstruction = QTextFormat::UserProperty + 80, // QString
 };
 
 enum class TObjectKind : int { Unknown = 0, Emf = 1, Png = 2, Jpeg = 3, Bitmap = 4, Wmf = 5 };

@@ -78,6 +78,7 @@ struct TCharState {
     int underline = CFU_UNDERLINENONE;
     int offsetTwips = 0;
     int link = -1; // index of the hyperlink target
+    int field = -1; // index of the instruction of the field whose result this is
     int vertical = 0; // 0 baseline, 1 superscript, 2 subscript
     int capitals = 0; // 0 as typed, 1 all capitals, 2 small capitals
     bool bold = false;
@@ -90,7 +91,7 @@ struct TCharState {
 
 size_t qHash(const TCharState& s, size_t seed = 0)
 {
-    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.background, s.underline, s.offsetTwips, s.link,
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.background, s.underline, s.offsetTwips, s.link * 31 + s.field,
         s.vertical * 4 + s.capitals, int(s.bold) | int(s.italic) << 1 | int(s.strike) << 2 | int(s.protect) << 3);
 }
 
@@ -284,6 +285,19 @@ int NumberingFromLevelFormat(int format)
     }
 }
 
+// Fields whose result is a few words within a paragraph, kept as fields. Others (a table of contents,
+// an index) span paragraphs and are kept as their text.
+bool IsInlineField(const QString& instruction)
+{
+    static const QStringList Kinds { "PAGE", "NUMPAGES", "SECTIONPAGES", "SECTION", "DATE", "TIME", "CREATEDATE",
+        "SAVEDATE", "PRINTDATE", "EDITTIME", "AUTHOR", "TITLE", "SUBJECT", "KEYWORDS", "COMMENTS", "FILENAME",
+        "FILESIZE", "LASTSAVEDBY", "NUMCHARS", "NUMWORDS", "REF", "PAGEREF", "NOTEREF", "SEQ", "STYLEREF",
+        "DOCPROPERTY", "USERNAME", "USERINITIALS", "MERGEFIELD" };
+    const QString text = instruction.trimmed();
+    const qsizetype end = text.indexOf(u' ');
+    return Kinds.contains(end < 0 ? text : text.left(end), Qt::CaseInsensitive);
+}
+
 // The target of a HYPERLINK field instruction, empty for other fields.
 QString HyperlinkTarget(const QString& instruction)
 {
@@ -446,6 +460,8 @@ private:
     TPendingNumbering FPendingNumbering;
     std::vector<TField> FFields;
     QStringList FLinks;
+    QStringList FFieldInstructions;
+    QHash<QString, int> FFieldInstructionIndex;
     int FFootnotes = 0;
 
     QByteArray FPendingBytes; // multi-byte text waiting for the rest of its characters
@@ -914,10 +930,20 @@ void TRtfParser::DocumentWord(TRtfKeyword keyword, int parameter, bool hasParame
         } else {
             SetDestination(TDestination::dsText);
             if (!FFields.empty()) {
-                const QString target = HyperlinkTarget(FFields.back().instruction);
+                const QString& instruction = FFields.back().instruction;
+                const QString target = HyperlinkTarget(instruction);
                 if (!target.isEmpty()) {
                     FLinks.append(target);
                     state.chars.link = int(FLinks.size()) - 1;
+                } else if (IsInlineField(instruction)) {
+                    const QString kept = instruction.simplified();
+                    auto found = FFieldInstructionIndex.constFind(kept);
+                    if (found == FFieldInstructionIndex.constEnd() && FFieldInstructions.size() < MaxTableEntries) {
+                        FFieldInstructions.append(kept);
+                        found = FFieldInstructionIndex.insert(kept, int(FFieldInstructions.size()) - 1);
+                    }
+                    if (found != FFieldInstructionIndex.constEnd())
+                        state.chars.field = found.value();
                 }
             }
         }
@@ -1185,9 +1211,11 @@ bool TRtfParser::CharacterWord(TRtfKeyword keyword, int parameter, bool hasParam
     const bool on = !hasParameter || parameter != 0;
     switch (keyword) {
     case TRtfKeyword::kwPlain: {
-        const int link = chars.link; // \plain inside a hyperlink's result keeps the link
+        const int link = chars.link; // \plain inside a field's result keeps the field
+        const int field = chars.field;
         chars = FPlainChars;
         chars.link = link;
+        chars.field = field;
         UpdateCodePage(state);
         break;
     }
@@ -2070,6 +2098,8 @@ const QTextCharFormat& TRtfParser::CharFormat(const TCharState& chars)
         format.setAnchor(true);
         format.setAnchorHref(FLinks[chars.link]);
     }
+    if (chars.field >= 0)
+        format.setProperty(RichText::FieldInstruction, FFieldInstructions[chars.field]);
     if (FCharFormats.size() >= MaxCachedFormats)
         FCharFormats.clear();
     return FCharFormats.insert(chars, format).value();

@@ -746,7 +746,10 @@ TRunFormat TRtfEmitter::RunFormat(const QTextCharFormat& format)
     const int capitals = Property(format, QTextFormat::FontCapitalization).toInt();
     run.capitals = capitals == QFont::AllUppercase ? 1 : capitals == QFont::SmallCaps ? 2 : 0;
 
-    const QString href = format.isAnchor() ? format.anchorHref() : QString();
+    // Hyperlinks and other fields are both written as fields; a field's key is its instruction after a NUL.
+    QString href = format.isAnchor() ? format.anchorHref() : QString();
+    if (href.isEmpty() && format.hasProperty(RichText::FieldInstruction))
+        href = QChar(0) + format.stringProperty(RichText::FieldInstruction);
     if (!href.isEmpty()) {
         const auto found = FLinkIndex.constFind(href);
         if (found != FLinkIndex.constEnd()) {
@@ -1250,9 +1253,18 @@ void TRtfEmitter::OpenLink(int link)
     if (link < 0)
         return;
     FStateOutsideLink = FState;
+    TRunFormat urlFormat;
+    if (FLinks[link].startsWith(QChar(0))) {
+        FOut += "{\\field{\\*\\fldinst{";
+        FNeedSpace = false;
+        WriteText(QStringView(FLinks[link]).mid(1), urlFormat, -1);
+        FOut += "}}{\\fldrslt{";
+        FNeedSpace = false;
+        FOpenLink = link;
+        return;
+    }
     FOut += "{\\field{\\*\\fldinst{HYPERLINK \"";
     FNeedSpace = false;
-    TRunFormat urlFormat;
     QString url = FLinks[link];
     url.replace(u'"', QLatin1String("%22"));
     WriteText(url, urlFormat, -1);

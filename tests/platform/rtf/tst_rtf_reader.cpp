@@ -491,6 +491,9 @@ void TestRtfReader::otherFieldsShowOnlyTheirResult()
                       "{\\fldrslt yes}}."));
     QCOMPARE(Paragraphs(*document), QStringLiteral("Page 3 of  yes."));
     QVERIFY(!FormatOf(*document, QStringLiteral("3")).isAnchor());
+    // The result of a field of a few words knows its field, to be written again.
+    QCOMPARE(FormatOf(*document, QStringLiteral("3")).stringProperty(RichText::FieldInstruction), QStringLiteral("PAGE"));
+    QVERIFY(!FormatOf(*document, QStringLiteral("yes")).hasProperty(RichText::FieldInstruction));
 }
 
 void TestRtfReader::destinationsAreSkipped_data()

@@ -97,6 +97,7 @@ private slots:
     void headersAndFootersSurviveASave();
     void paragraphBordersAndShadingSurviveASave();
     void hiddenTextSurvivesASaveUnseen();
+    void fieldsOfAFewWordsSurviveASave();
     void listsNumberOnPastSubListsAndParagraphs();
     void listStartingAtFourShowsRomanFourOn();
     void listsAndBordersOfAnotherWordProcessorSurviveASave();
@@ -440,6 +441,21 @@ void TestRtfWriter::hiddenTextSurvivesASaveUnseen()
     const auto twoAgain = ReadRtf(twoSaved);
     QCOMPARE(twoAgain->firstBlock().text(), two->firstBlock().text());
     QCOMPARE(TRtfWriter::Write(*twoAgain, 0, -1), twoSaved);
+}
+
+void TestRtfWriter::fieldsOfAFewWordsSurviveASave()
+{
+    const auto read = ReadRtf("{\\rtf1\\ansi Page {\\field{\\*\\fldinst{ PAGE  \\\\* MERGEFORMAT }}{\\fldrslt{\\b 3}}} to "
+                              "{\\field{\\*\\fldinst MERGEFIELD Name}{\\fldrslt \\'abName\\'bb}}.\\par"
+                              "{\\field{\\*\\fldinst TOC \\\\o}{\\fldrslt One\\par Two}}\\par}");
+    QCOMPARE(read->firstBlock().text(), QStringLiteral("Page 3 to \u00ABName\u00BB."));
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QVERIFY2(saved.contains("{\\field{\\*\\fldinst{PAGE \\\\* MERGEFORMAT}}{\\fldrslt{\\b 3}}}")
+            && saved.contains("{\\field{\\*\\fldinst{MERGEFIELD Name}}{\\fldrslt{\\'abName\\'bb}}}"),
+        saved.constData());
+    // A table of contents spans paragraphs: its text is kept, not the field.
+    QVERIFY2(!saved.contains("TOC") && saved.contains("One\\par"), saved.constData());
+    QCOMPARE(TRtfWriter::Write(*ReadRtf(saved), 0, -1), saved);
 }
 
 void TestRtfWriter::pageSetupSurvivesASave()
