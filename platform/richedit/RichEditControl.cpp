@@ -1680,7 +1680,27 @@ void TRichEditControl::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (!inserted.isEmpty())
+        KeepTypingOutOfFieldEnd();
     QTextEdit::keyPressEvent(event);
+}
+
+// Text typed at the end of a field's result (a page number, a date) is the user's: the field's next
+// update, here or in another program, would replace it.
+void TRichEditControl::KeepTypingOutOfFieldEnd()
+{
+    const QTextCursor cursor = textCursor();
+    QTextCharFormat format = cursor.charFormat();
+    if (cursor.hasSelection() || !format.hasProperty(FieldInstruction))
+        return;
+    if (!cursor.atBlockEnd()) {
+        QTextCursor next = cursor;
+        next.movePosition(QTextCursor::NextCharacter);
+        if (next.charFormat().property(FieldInstruction) == format.property(FieldInstruction))
+            return;
+    }
+    format.clearProperty(FieldInstruction);
+    setCurrentCharFormat(format);
 }
 
 void TRichEditControl::inputMethodEvent(QInputMethodEvent* event)

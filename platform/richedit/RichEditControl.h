@@ -145,6 +145,7 @@ private:
     bool TouchesProtected(LONG start, LONG end) const;
     bool SendLinkNotification(QMouseEvent* event, UINT message);
     void StepNumbering();
+    void KeepTypingOutOfFieldEnd();
     void InsertWithinLimit(QTextCursor& cursor, const QString& documentText);
     void RebuildLists(const QTextBlock& first, const QTextBlock& last);
     QTextCursor CursorOver(LONG start, LONG end) const;

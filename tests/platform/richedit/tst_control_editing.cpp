@@ -4,6 +4,7 @@
 #include "EnhMetafile.h"
 #include "EnhMetafileRecorder.h"
 #include "PictureObject.h"
+#include "RichTextFormat.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,6 +27,7 @@ private slots:
     void insertionBesideProtectedTextIsFree();
     void detectedLinksAreReportedOnClicks();
     void hyperlinkFieldsAreLinks();
+    void typingAfterAFieldIsNotItsResult();
     void linkDetectionFindsTheRuns_data();
     void linkDetectionFindsTheRuns();
     void textLengthCountsParagraphBreaks();
@@ -180,6 +182,27 @@ void TestControlEditing::hyperlinkFieldsAreLinks()
     QCOMPARE(link.cpMin, 3);
     QCOMPARE(link.cpMax, 7);
     QCOMPARE(control.LinkAt(9).cpMin, -1);
+}
+
+void TestControlEditing::typingAfterAFieldIsNotItsResult()
+{
+    TRichEditControl control;
+    SetUp(control);
+    QVERIFY(control.LoadBytes(SF_RTF, "{\\rtf1\\ansi Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 12}}}"));
+    const auto instructionAt = [&control](int position) {
+        QTextCursor cursor(control.document());
+        cursor.setPosition(position + 1);
+        return cursor.charFormat().stringProperty(RichText::FieldInstruction);
+    };
+    QCOMPARE(instructionAt(5), QStringLiteral("PAGE"));
+    Select(control, 6, 6); // inside the result: a correction of it
+    QTest::keyClicks(&control, "3");
+    Select(control, 8, 8); // at its end: the user's own text
+    QTest::keyClicks(&control, " of 9");
+    QCOMPARE(control.Text(), QStringLiteral("Page 132 of 9"));
+    QCOMPARE(instructionAt(6), QStringLiteral("PAGE"));
+    QCOMPARE(instructionAt(8), QString());
+    QCOMPARE(instructionAt(12), QString());
 }
 
 void TestControlEditing::linkDetectionFindsTheRuns_data()
