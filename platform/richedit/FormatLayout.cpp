@@ -1,6 +1,7 @@
 #include "FormatLayout.h"
 
 #include "LinkDetector.h"
+#include "ParagraphDecoration.h"
 #include "PictureObject.h"
 #include "RichTextFormat.h"
 
@@ -252,6 +253,7 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
     painter.translate(0, -slice.top);
     // Whole paragraphs are drawn as the document draws them; the band keeps the lines of the slice.
     const double width = FKey.widthTwips * double(FKey.dpiX) / 1440.0;
+    DrawParagraphDecorations(painter, slice, width);
     painter.setClipRect(QRectF(-width, slice.top, 3 * width, slice.height), Qt::IntersectClip);
     painter.setPen(QColorFromColorRef(clWindowText));
     // A device context's opaque background mode would paint each run's box over its neighbours.
@@ -285,9 +287,10 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
         if (layout->lineCount() == 0)
             continue;
         const QPointF origin = BlockOrigin(block);
+        const int firstLine = LineAt(*layout, std::max(0, slice.start - block.position()));
         // Only the slice's own lines: a paragraph spanning many pages costs one page of lines, and
         // no line of a neighbouring page is written (hidden by the clip, but still in a PDF's text).
-        for (int i = LineAt(*layout, std::max(0, slice.start - block.position())); i < layout->lineCount(); ++i) {
+        for (int i = firstLine; i < layout->lineCount(); ++i) {
             const QTextLine line = layout->lineAt(i);
             const int lineStart = block.position() + line.textStart();
             if (lineStart >= slice.next)
@@ -307,6 +310,31 @@ void TFormatLayout::Draw(QPainter& painter, const TFormatSlice& slice) const
             const double x = origin.x() + first.x() - metrics.horizontalAdvance(text) - metrics.horizontalAdvance(u' ');
             painter.drawText(QPointF(std::max(0.0, x), origin.y() + first.y() + first.ascent()), text);
         }
+    }
+    painter.restore();
+}
+
+// Shading and borders under the slice's text. A border lies outside the lines, so it may reach a
+// little above or below the slice.
+void TFormatLayout::DrawParagraphDecorations(QPainter& painter, const TFormatSlice& slice, double width) const
+{
+    painter.save();
+    const double reach = FKey.dpiY / 4.0;
+    painter.setClipRect(QRectF(-width, slice.top - reach, 3 * width, slice.height + 2 * reach), Qt::IntersectClip);
+    for (QTextBlock block = FDocument->findBlock(slice.start); block.isValid() && block.position() < slice.next;
+         block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        if ((!format.hasProperty(RichText::ParagraphBorders) && format.background().style() == Qt::NoBrush)
+            || block.layout()->lineCount() == 0 || OuterTable(block))
+            continue;
+        const int firstLine = LineAt(*block.layout(), std::max(0, slice.start - block.position()));
+        QRectF box = RichText::ParagraphBox(block, BlockOrigin(block), firstLine);
+        // The box of a paragraph that goes on with the same borders reaches down to the next one.
+        const QTextBlock next = block.next();
+        if (RichText::JoinsNextParagraph(block) && next.position() < slice.next && next.layout()->lineCount() > 0
+            && !OuterTable(next))
+            box.setBottom(BlockOrigin(next).y() + next.layout()->lineAt(0).y());
+        RichText::DrawParagraphDecoration(painter, block, box, FKey.dpiX / 1440.0, true);
     }
     painter.restore();
 }

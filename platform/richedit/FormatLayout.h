@@ -56,6 +56,7 @@ private:
     QTextTable* OuterTable(const QTextBlock& block) const;
     double RowTop(QTextTable& table, int row) const;
     TRowBand RowBandAt(QTextTable& table, int position) const;
+    void DrawParagraphDecorations(QPainter& painter, const TFormatSlice& slice, double width) const;
 
     TFormatKey FKey;
     bool FHasTables = false;

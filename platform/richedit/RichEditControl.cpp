@@ -3,6 +3,7 @@
 #include "DeviceContext.h"
 #include "FormatLayout.h"
 #include "LinkDetector.h"
+#include "ParagraphDecoration.h"
 #include "PictureObject.h"
 #include "RichTextFormat.h"
 #include "RtfCodePages.h"
@@ -1831,10 +1832,20 @@ void TRichEditControl::paintEvent(QPaintEvent* event)
     QPainter painter(viewport());
     painter.translate(-scroll);
     // Only the blocks in view: the cost does not grow with the document.
+    const QPaintDevice* device = layout->paintDevice();
+    const double pixelsPerTwip = (device ? device->logicalDpiX() : DisplayDpi) / 1440.0;
     for (QTextBlock block = cursorForPosition(event->rect().topLeft()).block(); block.isValid(); block = block.next()) {
         const QRectF bounds = layout->blockBoundingRect(block);
         if (bounds.top() > area.bottom())
             break;
+        // Borders; the shading is the block's background, which the view paints itself.
+        if (block.blockFormat().hasProperty(ParagraphBorders) && !QTextCursor(block).currentTable()) {
+            QRectF box = ParagraphBox(block, block.layout()->position());
+            if (JoinsNextParagraph(block) && block.next().layout()->lineCount() > 0
+                && !QTextCursor(block.next()).currentTable())
+                box.setBottom(block.next().layout()->position().y() + block.next().layout()->lineAt(0).y());
+            DrawParagraphDecoration(painter, block, box, pixelsPerTwip, false);
+        }
         const QTextList* list = block.textList();
         if (!list || !(list->format().hasProperty(ListNumbering) || list->format().hasProperty(ListBullet)) || !block.layout()
             || block.layout()->lineCount() == 0)

@@ -23,6 +23,7 @@ private slots:
     void pageBreakStartsANewSlice();
     void renderingDrawsTheMeasuredLines();
     void renderingHonoursTheMappingMode();
+    void paragraphBordersAndShadingArePrinted();
     void linesDoNotPaintOverEachOther();
     void nullRecordDiscardsTheLayout();
     void justifiedTextNeedsAdvancedTypography();
@@ -203,6 +204,42 @@ void TestFormatRange::renderingDrawsTheMeasuredLines()
             QVERIFY2(qGray(line[x]) > 200, qPrintable(QStringLiteral("ink at row %1").arg(y)));
     }
     QVERIFY(InkedRows(page) > 50);
+}
+
+void TestFormatRange::paragraphBordersAndShadingArePrinted()
+{
+    // A red box round a green-shaded paragraph; the next one has the same box and joins it, so no
+    // red line runs between them; the last has none.
+    TRichEditControl control;
+    SetUp(control);
+    QVERIFY(control.LoadBytes(SF_RTF,
+        "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green255\\blue0;}"
+        "\\pard\\box\\brdrs\\brdrw30\\brdrcf1\\cbpat2 Boxed\\par Also boxed\\par\\pard Plain\\par}"));
+    QImage page = Page(100);
+    {
+        TDeviceContext target(&page);
+        FORMATRANGE range = Range(target, 0);
+        QVERIFY(control.Perform(EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&range)) > 0);
+    }
+    QList<int> redRows;
+    int greenRows = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        const QRgb pixel = page.pixel(500, y); // inside the box, right of the text
+        if (qRed(pixel) > 200 && qGreen(pixel) < 80)
+            redRows.append(y);
+        else if (qGreen(pixel) > 200 && qRed(pixel) < 80)
+            ++greenRows;
+    }
+    QVERIFY(greenRows > 20); // the shading of both lines
+    // A top and a bottom line, each a few pixels thick, with the shaded lines between.
+    QVERIFY2(!redRows.isEmpty() && redRows.last() - redRows.first() > greenRows && redRows.size() < 10,
+        qPrintable(QStringLiteral("%1 red rows from %2").arg(redRows.size()).arg(redRows.value(0))));
+    // The left and right lines run beside the text at its height.
+    const int middle = (redRows.first() + redRows.last()) / 2;
+    int redColumns = 0;
+    for (int x = 0; x < page.width(); ++x)
+        redColumns += qRed(page.pixel(x, middle)) > 200 && qGreen(page.pixel(x, middle)) < 80;
+    QVERIFY(redColumns >= 2 && redColumns < 10);
 }
 
 void TestFormatRange::renderingHonoursTheMappingMode()
