@@ -61,7 +61,7 @@ enum Property : int {
     ListBullet, // QString, the marker of a bullet list drawn by us
     // Lists read from a file's list table: the file's list (\ls) and the level of it, so that a
     // save writes the levels of one outline as one list again.
-    ListOutline, // int
+    ListOutline, // qint64, unique to the read
     ListLevel, // int, 0-8
     TableCellRights = QTextFormat::UserProperty + 32, // QList<int>, \cellx of each column
     TableLeft, // int, \trleft

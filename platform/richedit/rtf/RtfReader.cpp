@@ -21,6 +21,7 @@
 #include <QTextTable>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <array>
 #include <vector>
@@ -285,6 +286,12 @@ int NumberingFromLevelFormat(int format)
     }
 }
 
+qint64 NextReadNumber()
+{
+    static std::atomic<qint64> count { 0 };
+    return ++count;
+}
+
 // Fields whose result is a few words within a paragraph, kept as fields. Others (a table of contents,
 // an index) span paragraphs and are kept as their text.
 bool IsInlineField(const QString& instruction)
@@ -461,6 +468,8 @@ private:
     std::vector<TField> FFields;
     QStringList FLinks;
     QStringList FFieldInstructions;
+    // Lists of one read only are levels of one outline: a pasted list is not one of the document's.
+    const qint64 FReadNumber = NextReadNumber();
     QHash<QString, int> FFieldInstructionIndex;
     int FFootnotes = 0;
 
@@ -1916,7 +1925,7 @@ void TRtfParser::FinishBlock()
     QTextListFormat listFormat = RichText::ListFormatFor(
         numbering.numbering, numbering.style, numbering.start >= 0 ? numbering.start : 1, numbering.bullet);
     if (para.listOverride > 0) {
-        listFormat.setProperty(RichText::ListOutline, para.listOverride);
+        listFormat.setProperty(RichText::ListOutline, (FReadNumber << 32) | qint64(para.listOverride));
         listFormat.setProperty(RichText::ListLevel, para.listLevel);
     }
     FList = FCursor.createList(listFormat);

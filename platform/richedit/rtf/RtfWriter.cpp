@@ -547,7 +547,7 @@ QByteArray TRtfEmitter::Emit()
     // The paragraphs of one list of the document are one list of the file, other paragraphs between.
     // The levels of a file's outline, read as lists of their own, are one list of the file again.
     QHash<const QTextList*, std::pair<int, int>> listPlaces; // the list and level each is written as
-    QHash<int, int> outlineLists;
+    QHash<qint64, int> outlineLists;
     for (const TParagraph& paragraph : FParagraphs) {
         FParaFormats.push_back(ParaFormatOf(paragraph.format));
         const TParaFormat& para = FParaFormats.back();
@@ -564,7 +564,8 @@ QByteArray TRtfEmitter::Emit()
                 return slot.SameNumbering(para);
             };
             const auto place = paragraph.list ? listPlaces.constFind(paragraph.list) : listPlaces.constEnd();
-            const int outline = paragraph.list ? paragraph.list->format().intProperty(RichText::ListOutline) : 0;
+            const qint64 outline
+                = paragraph.list ? paragraph.list->format().property(RichText::ListOutline).toLongLong() : 0;
             const int outlineLevel = outline > 0
                 ? std::clamp(paragraph.list->format().intProperty(RichText::ListLevel), 0, MaxListLevels - 1)
                 : 0;

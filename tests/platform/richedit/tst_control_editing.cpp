@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTest>
 #include <QTextDocument>
@@ -37,6 +38,7 @@ private slots:
     void insertKeyTogglesOverwrite();
     void typingStopsAtTheTextLimit();
     void copyAndPasteKeepFormatting();
+    void pastedListItemsNumberAsShownAfterASave();
     void pastePrefersRtf();
     void picturesPasteAsObjects();
     void aLonePictureIsCopiedAsAPicture();
@@ -360,6 +362,35 @@ void TestControlEditing::copyAndPasteKeepFormatting()
     QVERIFY(CharFormatOf(target).dwEffects & CFE_BOLD);
     Select(target, 5, 10);
     QVERIFY(!(CharFormatOf(target).dwEffects & CFE_BOLD));
+}
+
+void TestControlEditing::pastedListItemsNumberAsShownAfterASave()
+{
+    // Items copied from an outline and pasted below it are a list of their own on screen; the saved
+    // file must not make them go on with the outline they came from.
+    TRichEditControl control;
+    SetUp(control);
+    QVERIFY(control.LoadBytes(SF_RTF,
+        "{\\rtf1\\ansi{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}"
+        "{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01);}{\\levelnumbers\\'01;}}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}"
+        "\\pard\\ls1 One\\par\\pard\\ls1\\ilvl1 Sub\\par\\pard\\ls1 Two\\par\\pard End\\par}"));
+    Select(control, 0, 8); // "One", "Sub"
+    control.Perform(WM_COPY);
+    Select(control, control.TextLength(), control.TextLength());
+    control.Perform(WM_PASTE);
+    auto markers = [](const QTextDocument& document) {
+        QStringList found;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+            found << RichText::ListMarkerText(block);
+        return found;
+    };
+    const QStringList shown = markers(*control.document());
+    QCOMPARE(shown.mid(0, 4), (QStringList { "1.", "a)", "2.", "" }));
+    TRichEditControl reopened;
+    SetUp(reopened);
+    QVERIFY(reopened.LoadBytes(SF_RTF, StreamOut(control, SF_RTF)));
+    QCOMPARE(markers(*reopened.document()), shown);
 }
 
 void TestControlEditing::pastePrefersRtf()
