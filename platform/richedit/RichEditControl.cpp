@@ -24,6 +24,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextList>
+#include <QTextTable>
 
 #include <cmath>
 #include <cstring>
@@ -1149,24 +1150,44 @@ bool TRichEditControl::LoadBytes(WPARAM format, const QByteArray& bytes)
 }
 
 // Plain text written to a file shows each list paragraph's marker as the view shows it, as other
-// word processors write it; the control's own text and positions stay without them.
+// word processors write it, and an empty field for each cell that a cell from a row above covers,
+// so that the columns stay in place; the control's own text and positions stay without them.
 QString TRichEditControl::WithListMarkers(const QString& text, LONG start, LONG end) const
 {
     // Tables put characters in the buffer that the text leaves out; positions would not match.
     if (IsPlainTextMode() || LONG(text.size()) != end - start)
         return text;
+    const bool tables = !document()->rootFrame()->childFrames().isEmpty();
     QString marked;
     qsizetype copied = 0;
     for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
-        if (block.position() < start || !block.textList())
+        if (block.position() < start || (!block.textList() && !tables))
+            continue;
+        QString prefix;
+        if (const QTextTable* table = tables ? QTextCursor(block).currentTable() : nullptr) {
+            const QTextTableCell cell = table->cellAt(block.position());
+            if (cell.firstPosition() == block.position()) {
+                int previousEnd = 0;
+                for (int column = cell.column() - 1; column >= 0; --column) {
+                    const QTextTableCell other = table->cellAt(cell.row(), column);
+                    if (other.row() == cell.row()) {
+                        previousEnd = other.column() + other.columnSpan();
+                        break;
+                    }
+                }
+                prefix.fill(u'\t', std::max(0, cell.column() - previousEnd));
+            }
+        }
+        if (block.textList())
+            prefix += ListMarkerText(block) + u' ';
+        if (prefix.isEmpty())
             continue;
         if (marked.isEmpty())
             marked.reserve(text.size() + text.size() / 8);
         const qsizetype at = block.position() - start;
         marked += QStringView(text).mid(copied, at - copied);
-        marked += ListMarkerText(block);
-        marked += u' ';
+        marked += prefix;
         copied = at;
     }
     if (copied == 0 && marked.isEmpty())

@@ -85,6 +85,17 @@ void TestControlTables::plainTextKeepsEachRowOnOneLine()
     SetUp(control);
     StreamIn(control, SF_RTF, Grid);
     QCOMPARE(StreamOut(control, SF_TEXT), QByteArray("Before\r\nA1\tB1\r\none two\tB2\r\nafter"));
+
+    // A cell covered by one from a row above is an empty field: the columns stay in place. A cell
+    // across two columns is one field, as in other word processors' text.
+    StreamIn(control, SF_RTF,
+        "{\\rtf1\\ansi\\trowd\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl A1\\cell B1\\cell C1\\cell\\row"
+        "\\trowd\\clvmgf\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl A2\\cell B2\\cell C2\\cell\\row"
+        "\\trowd\\clvmrg\\cellx1000\\clmgf\\cellx2000\\clmrg\\cellx3000\\pard\\intbl\\cell B3\\cell\\cell\\row"
+        "\\trowd\\cellx1000\\clvmgf\\cellx2000\\cellx3000\\pard\\intbl A4\\cell B4\\cell C4\\cell\\row"
+        "\\trowd\\cellx1000\\clvmrg\\cellx2000\\cellx3000\\pard\\intbl A5\\cell\\cell C5\\cell\\row}");
+    QCOMPARE(StreamOut(control, SF_TEXT),
+        QByteArray("\r\nA1\tB1\tC1\r\nA2\tB2\tC2\r\n\tB3\r\nA4\tB4\tC4\r\nA5\t\tC5\r\n"));
 }
 
 void TestControlTables::searchAcrossCellsFindsTheRightPlace()
