@@ -1894,7 +1894,14 @@ void TRtfParser::FinishBlock()
             QTextCharFormat mark = block.charFormat();
             mark.setFont(text.font(), QTextCharFormat::FontPropertiesAll);
             mark.setForeground(text.foreground());
-            FCursor.setBlockCharFormat(mark);
+            // A cell's first paragraph mark is the cell's own format, which the marker is drawn in.
+            QTextTableCell cell;
+            if (mark.isTableCellFormat() && !FTables.empty())
+                cell = FTables.back().table->cellAt(block.position());
+            if (cell.isValid() && cell.firstPosition() == block.position())
+                cell.setFormat(mark);
+            else if (!mark.isTableCellFormat())
+                FCursor.setBlockCharFormat(mark);
         }
     }
     if (FList && FPreviousNumbered && FListNumbering == numbering && FListOverride == para.listOverride
@@ -2556,6 +2563,11 @@ void TRtfParser::ShapeRow(TOpenTable& open, const TRowDef& definition)
             table->mergeCells(row, from, 1, to - from);
         if (def) {
             QTextTableCellFormat format;
+            // The font its first list marker is drawn in, given when the cell's text was read.
+            const QTextCharFormat kept = cell.format();
+            format.setFont(kept.font(), QTextCharFormat::FontPropertiesSpecifiedOnly);
+            if (kept.hasProperty(QTextFormat::ForegroundBrush))
+                format.setForeground(kept.foreground());
             format.setLeftPadding(gap);
             format.setRightPadding(gap);
             for (std::size_t side = 0; side < def->borders.size(); ++side) {

@@ -13,6 +13,7 @@ class TestRtfTables : public QObject {
     Q_OBJECT
 
 private slots:
+    void listMarkerInACellTakesItsTextsFont();
     void rowsAndCellsBecomeTables_data();
     void rowsAndCellsBecomeTables();
     void cellWidthsAlignmentAndOffset();
@@ -240,6 +241,21 @@ void TestRtfTables::tablesRoundTrip_data()
     QTest::newRow("two tables") << QByteArray("\\pard\\intbl a\\cell\\row\\pard between\\par\\pard\\intbl b\\cell\\row");
     QTest::newRow("list in a cell") << QByteArray("\\pard\\intbl{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fi-360\\li360 item\\par"
                                                   "{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fi-360\\li360 more\\cell\\row");
+}
+
+void TestRtfTables::listMarkerInACellTakesItsTextsFont()
+{
+    // The mark of a cell's first paragraph is the cell's format; the number is drawn in it.
+    const auto document = ReadRtf(Rtf("\\trowd\\clvertalb\\cellx4000\\pard\\intbl{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}"
+                                      "\\fs36 First\\par Second\\cell\\row"));
+    const QTextBlock first = document->findBlock(document->find(QStringLiteral("First")).selectionStart());
+    QVERIFY(first.textList());
+    QCOMPARE(first.charFormat().fontPointSize(), 18.0);
+    QCOMPARE(first.charFormat().font().family(), first.begin().fragment().charFormat().font().family());
+    // The cell is still aligned as its row said.
+    QTextTable* table = QTextCursor(first).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(first.position()).format().verticalAlignment(), QTextCharFormat::AlignBottom);
 }
 
 void TestRtfTables::tablesRoundTrip()
