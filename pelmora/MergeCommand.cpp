@@ -65,6 +65,13 @@ void RunMergeCommand(const QStringList& arguments, const QString& settingsFolder
         throw Exception(QStringLiteral("Cannot write %1: the output must end in .pdf or .rtf").arg(output));
     if (printerGiven && suffix == QLatin1String("rtf"))
         throw Exception(QStringLiteral("--printer prints; it cannot write %1").arg(output));
+    // Letters written over their own template or data would destroy what they were made from.
+    const QString target = QFileInfo(output).canonicalFilePath();
+    for (const QString& source : { templatePath, dataPath }) {
+        if (!target.isEmpty() && target == QFileInfo(source).canonicalFilePath())
+            throw Exception(QStringLiteral("Cannot write %1: it is the merge's own %2")
+                                .arg(output, source == templatePath ? QStringLiteral("template") : QStringLiteral("data")));
+    }
 
     const QByteArray rtf = ReadTemplate(templatePath);
     const TCsvTable table = ReadCsvFile(dataPath);

@@ -116,6 +116,8 @@ void TestCommand::failuresExitWithOneAndAMessage_data()
     QTest::newRow("unknown printer") << QStringList { "letter.rtf", "people.csv", "--printer", "No Such Printer" }
                                      << "There is no printer named No Such Printer";
     QTest::newRow("unknown option") << QStringList { "letter.rtf", "people.csv", "o.pdf", "--fast" } << "Unknown option --fast";
+    QTest::newRow("over the template") << QStringList { "letter.rtf", "people.csv", "./letter.rtf" }
+                                       << "Cannot write ./letter.rtf: it is the merge's own template";
     QTest::newRow("unwritable rtf") << QStringList { "letter.rtf", "people.csv", "missing/o.rtf" } << "Cannot create file";
 }
 
@@ -128,6 +130,9 @@ void TestCommand::failuresExitWithOneAndAMessage()
     const TRun run = RunPelmora(arguments, FFolder.path());
     QCOMPARE(run.Status, 1);
     QVERIFY2(run.Errors.contains(message), qPrintable(run.Errors));
+    QFile letter(Path("letter.rtf"));
+    QVERIFY(letter.open(QIODevice::ReadOnly));
+    QCOMPARE(letter.readAll(), LetterTemplate);
 }
 
 QTEST_MAIN(TestCommand)
