@@ -233,6 +233,8 @@ enum class TRtfKeyword : int {
     kwCfpat = 213,
     kwShading = 214,
     kwPnf = 215,
+    kwLfolevel = 216,
+    kwListoverridestartat = 217,
 };
 
 // The keyword of a control word's name; kwUnknown for words the reader ignores.

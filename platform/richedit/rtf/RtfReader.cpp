@@ -463,6 +463,11 @@ private:
     QHash<int, std::size_t> FListById;
     QHash<int, int> FListOverrides; // \ls to \listid
     int FOverrideList = 0, FOverrideNumber = 0;
+    // The restarts of the list override being read, by level; -1 where the level counts on.
+    int FOverrideLevel = -1;
+    bool FOverrideRestarts = false;
+    std::array<int, MaxListLevels> FOverrideStarts {};
+    QHash<int, std::array<int, MaxListLevels>> FOverrideStartsByNumber;
     QString FLevelText;
     TPendingNumbering FPendingNumbering;
     std::vector<TField> FFields;
@@ -703,8 +708,11 @@ void TRtfParser::GroupEnded(const TGroupState& ended)
             FListById.insert(FLists.back().id, FLists.size() - 1);
         break;
     case TDestination::dsListOverride:
-        if (parent != TDestination::dsListOverride && FOverrideNumber > 0 && FListOverrides.size() < MaxTableEntries)
+        if (parent != TDestination::dsListOverride && FOverrideNumber > 0 && FListOverrides.size() < MaxTableEntries) {
             FListOverrides.insert(FOverrideNumber, FOverrideList);
+            if (std::any_of(FOverrideStarts.begin(), FOverrideStarts.end(), [](int start) { return start >= 0; }))
+                FOverrideStartsByNumber.insert(FOverrideNumber, FOverrideStarts);
+        }
         break;
     case TDestination::dsNumbering:
         if (parent != TDestination::dsNumbering)
@@ -1129,6 +1137,19 @@ void TRtfParser::ListTableWord(TRtfKeyword keyword, int parameter)
     case TRtfKeyword::kwLevelstartat:
         if (destination == TDestination::dsListLevel && level)
             level->start = Clamp(parameter, 0, 32767);
+        else if (destination == TDestination::dsListOverride && FOverrideRestarts && FOverrideLevel >= 0
+            && FOverrideLevel < MaxListLevels)
+            FOverrideStarts[std::size_t(FOverrideLevel)] = Clamp(parameter, 0, 32767);
+        break;
+    case TRtfKeyword::kwLfolevel: // the next level of the override; it restarts only when it says so
+        if (destination == TDestination::dsListOverride) {
+            ++FOverrideLevel;
+            FOverrideRestarts = false;
+        }
+        break;
+    case TRtfKeyword::kwListoverridestartat:
+        if (destination == TDestination::dsListOverride)
+            FOverrideRestarts = true;
         break;
     case TRtfKeyword::kwLeveltext:
         if (destination == TDestination::dsListLevel) {
@@ -1141,6 +1162,9 @@ void TRtfParser::ListTableWord(TRtfKeyword keyword, int parameter)
     case TRtfKeyword::kwListoverride:
         if (destination == TDestination::dsListOverrideTable) {
             FOverrideList = FOverrideNumber = 0;
+            FOverrideLevel = -1;
+            FOverrideRestarts = false;
+            FOverrideStarts.fill(-1);
             SetDestination(TDestination::dsListOverride);
         } else {
             SetDestination(TDestination::dsSkip);
@@ -1960,6 +1984,12 @@ TNumbering TRtfParser::ResolveNumbering(const TParaState& para) const
                 numbering.numbering = level.numbering;
                 numbering.style = level.numbering == PFN_BULLET ? 0 : level.style;
                 numbering.start = level.numbering == PFN_BULLET ? -1 : level.start;
+                const auto restarts = FOverrideStartsByNumber.constFind(para.listOverride);
+                if (level.numbering != PFN_BULLET && restarts != FOverrideStartsByNumber.constEnd()) {
+                    const int start = (*restarts)[std::min(std::size_t(para.listLevel), std::size_t(MaxListLevels - 1))];
+                    if (start >= 0)
+                        numbering.start = start;
+                }
                 numbering.bullet = level.numbering == PFN_BULLET ? level.bullet : QString();
                 numbering.tab = para.numbering.tab;
                 return numbering;

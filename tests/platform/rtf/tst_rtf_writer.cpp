@@ -100,6 +100,7 @@ private slots:
     void fieldsOfAFewWordsSurviveASave();
     void listsNumberOnPastSubListsAndParagraphs();
     void listStartingAtFourShowsRomanFourOn();
+    void listOverrideRestartsItsList();
     void listsAndBordersOfAnotherWordProcessorSurviveASave();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
@@ -258,6 +259,29 @@ void TestRtfWriter::listsNumberOnPastSubListsAndParagraphs()
         saved.constData());
     QCOMPARE(saved.count("{\\pntext a)\\tab}"), 2);
     QCOMPARE(TRtfWriter::Write(*ReadRtf(saved), 0, -1), saved);
+}
+
+void TestRtfWriter::listOverrideRestartsItsList()
+{
+    // Two overrides of one list; the second restarts its first level at 10 and leaves the second be.
+    const QByteArray original
+        = "{\\rtf1\\ansi{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext"
+          "\\'02\\'00.;}{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc4\\levelstartat1{\\leveltext\\'02\\'01);}"
+          "{\\levelnumbers\\'01;}}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+          "{\\listoverride\\listid1\\listoverridecount2{\\lfolevel\\listoverridestartat\\levelstartat10}"
+          "{\\lfolevel\\levelstartat7}\\ls2}}"
+          "\\pard\\ls1 One\\par\\pard\\ls1 Two\\par\\pard\\ls2 Ten\\par\\pard\\ls2 Eleven\\par"
+          "\\pard\\ls2\\ilvl1 Sub\\par}";
+    const QStringList expected { "1.", "2.", "10.", "11.", "a)", "" };
+    auto markers = [](const QTextDocument& document) {
+        QStringList found;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+            found << RichText::ListMarkerText(block);
+        return found;
+    };
+    const auto read = ReadRtf(original);
+    QCOMPARE(markers(*read), expected);
+    QCOMPARE(markers(*ReadRtf(TRtfWriter::Write(*read, 0, -1))), expected);
 }
 
 void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
