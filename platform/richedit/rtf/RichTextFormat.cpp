@@ -247,6 +247,35 @@ QTextCharFormat MarkerCharFormat(const QTextBlock& block)
     return block.begin() != block.end() ? block.begin().fragment().charFormat() : block.charFormat();
 }
 
+namespace {
+
+int ItemNumber(const QTextList& list, const QTextBlock& block)
+{
+    const QTextListFormat format = list.format();
+    return list.itemNumber(block) + (format.hasProperty(ListNumberingStart) ? format.intProperty(ListNumberingStart) : 1);
+}
+
+// The number of the item of a higher level of the same outline that a paragraph comes under: the
+// nearest one before it, unless a still higher level comes first.
+QString NumberAbove(const QTextBlock& block, const QTextListFormat& format, int level)
+{
+    const QVariant outline = format.property(ListOutline);
+    int steps = 0;
+    for (QTextBlock before = block.previous(); before.isValid() && steps < 100000; before = before.previous(), ++steps) {
+        const QTextList* list = before.textList();
+        if (!list || list->format().property(ListOutline) != outline)
+            continue;
+        const int found = list->format().intProperty(ListLevel);
+        if (found == level)
+            return NumberText(list->format().intProperty(Numbering), PFNS_PLAIN, ItemNumber(*list, before));
+        if (found < level)
+            break;
+    }
+    return QStringLiteral("0");
+}
+
+} // namespace
+
 QString ListMarkerText(const QTextBlock& block)
 {
     const QTextList* list = block.textList();
@@ -255,13 +284,27 @@ QString ListMarkerText(const QTextBlock& block)
     const QTextListFormat format = list->format();
     if (format.hasProperty(ListBullet))
         return format.stringProperty(ListBullet);
+    if (format.hasProperty(ListNumberTemplate)) {
+        QString text;
+        const int own = format.intProperty(ListLevel);
+        for (QChar c : format.stringProperty(ListNumberTemplate)) {
+            const int level = c.unicode() - 0xE000;
+            if (level < 0 || level > 8)
+                text += c;
+            else if (level == own)
+                text += NumberText(format.intProperty(ListNumbering), PFNS_PLAIN, ItemNumber(*list, block));
+            else
+                text += NumberAbove(block, format, level);
+        }
+        return text;
+    }
     if (format.hasProperty(ListNumbering)) // numbered from a start of its own
         return NumberText(format.intProperty(ListNumbering), format.intProperty(ListNumberingStyle),
             list->itemNumber(block) + format.intProperty(ListNumberingStart));
     return format.style() == QTextListFormat::ListDisc ? QStringLiteral("\u2022") : list->itemText(block);
 }
 
-QTextListFormat ListFormatFor(int numbering, int style, int start, const QString& bullet)
+QTextListFormat ListFormatFor(int numbering, int style, int start, const QString& bullet, const QString& numberTemplate)
 {
     QTextListFormat format;
     switch (numbering) {
@@ -312,11 +355,13 @@ QTextListFormat ListFormatFor(int numbering, int style, int start, const QString
     if (numbering == PFN_BULLET && !bullet.isEmpty() && bullet != u"\u2022") {
         format.setStyle(QTextListFormat::ListStyleUndefined);
         format.setProperty(ListBullet, bullet);
-    } else if (numbering != PFN_BULLET && start != 1) {
+    } else if (numbering != PFN_BULLET && (start != 1 || !numberTemplate.isEmpty())) {
         format.setStyle(QTextListFormat::ListStyleUndefined);
         format.setProperty(ListNumbering, numbering);
         format.setProperty(ListNumberingStyle, style);
         format.setProperty(ListNumberingStart, start);
+        if (!numberTemplate.isEmpty())
+            format.setProperty(ListNumberTemplate, numberTemplate);
     }
     return format;
 }

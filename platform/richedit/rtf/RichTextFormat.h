@@ -75,6 +75,10 @@ enum Property : int {
     // Characters of a field's result other than a hyperlink's: the field's instruction ("PAGE",
     // "MERGEFIELD Name" ...), so that a save writes the field again and not its last result.
     FieldInstruction = QTextFormat::UserProperty + 80, // QString
+    // A number made of the numbers of several levels ("2.1.", "II-3"): the text with U+E000 + level
+    // for each level's number, on the paragraph (NumberingTemplate) and on its list (ListNumberTemplate).
+    NumberingTemplate = QTextFormat::UserProperty + 81, // QString
+    ListNumberTemplate = QTextFormat::UserProperty + 82, // QString
 };
 
 enum class TObjectKind : int { Unknown = 0, Emf = 1, Png = 2, Jpeg = 3, Bitmap = 4, Wmf = 5 };
@@ -110,7 +114,8 @@ inline double PixelsFromTwips(int twips) { return twips * double(DisplayDpi) / 1
 void ApplyDisplayProperties(QTextBlockFormat& format);
 
 // The list that shows paragraphs of a numbering (PFN_*) in a numbering style (PFNS_*).
-QTextListFormat ListFormatFor(int numbering, int style, int start = 1, const QString& bullet = QString());
+QTextListFormat ListFormatFor(int numbering, int style, int start = 1, const QString& bullet = QString(),
+    const QString& numberTemplate = QString());
 // The marker of item number of a numbered paragraph, with the style's parentheses or period.
 QString NumberText(int numbering, int style, int number);
 

@@ -102,6 +102,7 @@ struct TNumbering {
     int start = -1; // -1 unset
     int tab = 0;
     QString bullet; // a marker other than "•"; empty for it
+    QString numberTemplate; // RichText::NumberingTemplate; empty for a number of its own level only
     bool operator==(const TNumbering&) const = default;
 };
 
@@ -208,6 +209,7 @@ struct TListLevel {
     int style = PFNS_PERIOD;
     int start = 1;
     QString bullet; // the marker of a level without a number
+    QString numberTemplate; // RichText::NumberingTemplate of a number with higher levels' numbers
 };
 
 struct TList {
@@ -1953,8 +1955,8 @@ void TRtfParser::FinishBlock()
             return;
         }
     }
-    QTextListFormat listFormat = RichText::ListFormatFor(
-        numbering.numbering, numbering.style, numbering.start >= 0 ? numbering.start : 1, numbering.bullet);
+    QTextListFormat listFormat = RichText::ListFormatFor(numbering.numbering, numbering.style,
+        numbering.start >= 0 ? numbering.start : 1, numbering.bullet, para.listOverride > 0 ? numbering.numberTemplate : QString());
     if (para.listOverride > 0) {
         listFormat.setProperty(RichText::ListOutline, (FReadNumber << 32) | qint64(para.listOverride));
         listFormat.setProperty(RichText::ListLevel, para.listLevel);
@@ -1991,6 +1993,7 @@ TNumbering TRtfParser::ResolveNumbering(const TParaState& para) const
                         numbering.start = start;
                 }
                 numbering.bullet = level.numbering == PFN_BULLET ? level.bullet : QString();
+                numbering.numberTemplate = level.numbering == PFN_BULLET ? QString() : level.numberTemplate;
                 numbering.tab = para.numbering.tab;
                 return numbering;
             }
@@ -2053,6 +2056,8 @@ const QTextBlockFormat& TRtfParser::BlockFormat(const TParaState& para, const TN
             format.setProperty(RichText::NumberingStart, numbering.start);
         if (!numbering.bullet.isEmpty())
             format.setProperty(RichText::NumberingBullet, numbering.bullet);
+        if (!numbering.numberTemplate.isEmpty())
+            format.setProperty(RichText::NumberingTemplate, numbering.numberTemplate);
         setLength(RichText::NumberingTab, numbering.tab);
     }
     if (pageBreak)
@@ -2834,6 +2839,16 @@ void TRtfParser::FinishLevelText()
         }
     }
     level.style = StyleFromTexts(text.left(placeholder), after);
+    // A number that shows higher levels' numbers too ("2.1."), or another level's only, keeps its text.
+    const int own = int(FLists.back().levels.size()) - 1;
+    const qsizetype numbers = std::count_if(text.begin(), text.end(), [](QChar c) { return c.unicode() < 9; });
+    if (numbers > 1 || text[placeholder].unicode() != own) {
+        level.numberTemplate = text;
+        for (QChar& c : level.numberTemplate) {
+            if (c.unicode() < 9)
+                c = QChar(0xE000 + c.unicode());
+        }
+    }
 }
 
 void TRtfParser::FinishNumbering()

@@ -115,6 +115,7 @@ struct TParaFormat {
     int numberingStart = -1;
     int numberingTab = 0;
     QString bullet; // a bullet list's marker other than "•"
+    QString numberTemplate; // RichText::NumberingTemplate
     QList<int> tabs;
     QString borders; // RichText::EncodeParagraphBorders
     int background = -1; // RGB; -1 none
@@ -122,7 +123,7 @@ struct TParaFormat {
     bool SameNumbering(const TParaFormat& other) const
     {
         return numbering == other.numbering && numberingStyle == other.numberingStyle
-            && numberingStart == other.numberingStart && bullet == other.bullet;
+            && numberingStart == other.numberingStart && bullet == other.bullet && numberTemplate == other.numberTemplate;
     }
 };
 
@@ -150,6 +151,7 @@ TParaFormat ParaFormatOf(const QTextBlockFormat& format)
             para.numberingStart = format.intProperty(RichText::NumberingStart);
         para.numberingTab = format.intProperty(RichText::NumberingTab);
         para.bullet = format.stringProperty(RichText::NumberingBullet);
+        para.numberTemplate = format.stringProperty(RichText::NumberingTemplate);
     }
     para.tabs = format.property(RichText::TabStops).value<QList<int>>();
     para.borders = format.stringProperty(RichText::ParagraphBorders);
@@ -249,6 +251,7 @@ private:
     std::vector<TParaFormat> FParaFormats; // of FParagraphs
     std::vector<int> FParagraphLists; // of FParagraphs: the \ls number, 0 for none
     std::vector<int> FParagraphLevels; // of FParagraphs: the \ilvl number
+    QString FNumberText; // the marker of the paragraph being written when made of several levels' numbers
     std::vector<std::vector<TParaFormat>> FLists; // the numbering of each list's levels; numbering 0 for unused
     qsizetype FTextLength = 0;
 
@@ -622,6 +625,21 @@ QByteArray TRtfEmitter::Emit()
             number = counts[level] != NoNumber ? counts[level] + 1 : (para.numberingStart >= 0 ? para.numberingStart : 1);
             counts[level] = number;
             std::fill(counts.begin() + std::ptrdiff_t(level) + 1, counts.end(), NoNumber);
+            // A number made of several levels' numbers, as readers of the file count them.
+            FNumberText.clear();
+            if (!para.numberTemplate.isEmpty()) {
+                const std::vector<TParaFormat>& levels = FLists[std::size_t(FParagraphLists[i]) - 1];
+                for (QChar c : para.numberTemplate) {
+                    const std::size_t other = std::size_t(c.unicode() - 0xE000);
+                    if (other >= std::size_t(MaxListLevels)) {
+                        FNumberText += c;
+                        continue;
+                    }
+                    const int shown = counts[other] != NoNumber ? counts[other] : 0;
+                    const int numbering = other < levels.size() && levels[other].numbering != 0 ? levels[other].numbering : PFN_ARABIC;
+                    FNumberText += RichText::NumberText(numbering == PFN_BULLET ? PFN_ARABIC : numbering, PFNS_PLAIN, shown);
+                }
+            }
         }
         if (FHasTables)
             EnterCells(paragraph.cells);
@@ -949,6 +967,30 @@ void TRtfEmitter::WriteListLevel(const TParaFormat& level, int index)
     Open();
     Word("leveltext");
     const int style = list.numberingStyle & 0x0F00;
+    if (!bullet && !list.numberTemplate.isEmpty()) {
+        // Each level's number is its code; the numbers' places follow.
+        QByteArray places;
+        Hex(int(list.numberTemplate.size()));
+        for (qsizetype i = 0; i < list.numberTemplate.size(); ++i) {
+            const int code = list.numberTemplate[i].unicode() - 0xE000;
+            if (code >= 0 && code < MaxListLevels) {
+                Hex(code);
+                places.append(char(i + 1));
+            } else {
+                WriteText(QStringView(list.numberTemplate).mid(i, 1), TRunFormat(), -1);
+            }
+        }
+        Literal(';');
+        Close();
+        Open();
+        Word("levelnumbers");
+        for (char place : places)
+            Hex(place);
+        Literal(';');
+        Close();
+        Close();
+        return;
+    }
     if (bullet && !list.bullet.isEmpty()) {
         Hex(int(list.bullet.size()));
         for (QChar c : list.bullet)
@@ -1102,7 +1144,8 @@ void TRtfEmitter::WriteNumberText(const TParaFormat& para, int number)
         Hex(0xB7);
     } else {
         TRunFormat textFormat;
-        WriteText(RichText::NumberText(para.numbering, para.numberingStyle, number), textFormat, -1);
+        WriteText(FNumberText.isEmpty() ? RichText::NumberText(para.numbering, para.numberingStyle, number) : FNumberText,
+            textFormat, -1);
     }
     Word("tab");
     Close();

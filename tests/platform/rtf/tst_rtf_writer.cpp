@@ -101,6 +101,7 @@ private slots:
     void listsNumberOnPastSubListsAndParagraphs();
     void listStartingAtFourShowsRomanFourOn();
     void listOverrideRestartsItsList();
+    void numbersOfSeveralLevelsShowAndSurviveASave();
     void listsAndBordersOfAnotherWordProcessorSurviveASave();
     void characterFormatRoundTrips_data();
     void characterFormatRoundTrips();
@@ -282,6 +283,33 @@ void TestRtfWriter::listOverrideRestartsItsList()
     const auto read = ReadRtf(original);
     QCOMPARE(markers(*read), expected);
     QCOMPARE(markers(*ReadRtf(TRtfWriter::Write(*read, 0, -1))), expected);
+}
+
+void TestRtfWriter::numbersOfSeveralLevelsShowAndSurviveASave()
+{
+    // "1.1." and "1.1.1.": each level's number after those of the levels above it, counted afresh
+    // under each new item above.
+    const QByteArray original
+        = "{\\rtf1\\ansi{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}"
+          "{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}"
+          "{\\listlevel\\levelnfc4{\\leveltext\\'05\\'00.\\'01\\'02);}{\\levelnumbers\\'01\\'03\\'04;}}\\listid1}}"
+          "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}"
+          "\\pard\\ls1 A\\par\\pard\\ls1\\ilvl1 B\\par\\pard\\ls1\\ilvl2 C\\par\\pard\\ls1\\ilvl2 D\\par"
+          "\\pard\\ls1\\ilvl1 E\\par\\pard\\ls1 F\\par\\pard\\ls1\\ilvl1 G\\par\\pard H\\par}";
+    const QStringList expected { "1.", "1.1.", "1.1a)", "1.1b)", "1.2.", "2.", "2.1.", "", "" };
+    auto markers = [](const QTextDocument& document) {
+        QStringList found;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+            found << RichText::ListMarkerText(block);
+        return found;
+    };
+    const auto read = ReadRtf(original);
+    QCOMPARE(markers(*read), expected);
+    const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
+    QVERIFY2(saved.contains("{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}")
+            && saved.contains("{\\pntext 2.1.\\tab}") && saved.contains("{\\pntext 1.1b)\\tab}"),
+        saved.constData());
+    QCOMPARE(markers(*ReadRtf(saved)), expected);
 }
 
 void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
