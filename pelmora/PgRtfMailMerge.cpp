@@ -107,9 +107,10 @@ QByteArray TPgRtfMailMerge::MergeToRtfDocument(const QByteArray& rtf)
     const int count = std::max(FMergeCount, 1);
     for (int record = 1; record <= count; ++record) {
         const QByteArray letter = Letter(compiled, record);
-        // Each letter in a group of its own, so no formatting of one runs into the next.
+        // Each letter in a group of its own, so no formatting of one runs into the next, and in a
+        // section of its own, so that the headers and footers of its template show its own values.
         if (record > 1)
-            document += "\\page\r\n";
+            document += "\\sect\r\n";
         document += '{';
         document += QByteArrayView(letter).sliced(head, letter.size() - head - tail);
         document += "}\r\n";

@@ -97,7 +97,7 @@ void TestCommand::rtfHoldsEveryLetter()
     QFile file(Path("out.rtf"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray rtf = file.readAll();
-    QCOMPARE(rtf.count("\\page"), 2);
+    QCOMPARE(rtf.count("\\sect\r\n"), 2);
     QVERIFY(rtf.contains("Dear Bob \"B\" \\{\\\\x\\},"));
     QVERIFY(rtf.contains("Z\\'fcrich"));
 }

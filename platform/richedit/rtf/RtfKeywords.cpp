@@ -245,6 +245,8 @@ constexpr TKeywordEntry Keywords[] = {
     { "sa", TRtfKeyword::kwSa },
     { "sb", TRtfKeyword::kwSb },
     { "sbasedon", TRtfKeyword::kwSbasedon },
+    { "sbkcol", TRtfKeyword::kwSbknone },
+    { "sbknone", TRtfKeyword::kwSbknone },
     { "scaps", TRtfKeyword::kwScaps },
     { "sect", TRtfKeyword::kwSect },
     { "shading", TRtfKeyword::kwShading },

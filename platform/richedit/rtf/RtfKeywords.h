@@ -235,6 +235,7 @@ enum class TRtfKeyword : int {
     kwPnf = 215,
     kwLfolevel = 216,
     kwListoverridestartat = 217,
+    kwSbknone = 218,
 };
 
 // The keyword of a control word's name; kwUnknown for words the reader ignores.

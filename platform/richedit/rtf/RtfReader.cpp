@@ -504,6 +504,7 @@ private:
     RichText::TPageSetup FPageSetup = RichText::NoPageSetup();
     bool FWholeDocument = false;
     bool FPageBreakPending = false;
+    bool FSectionBreakPending = false; // the page break of a \sect, which its section may take back
     QPointer<QTextList> FList; // a list goes when its last paragraph does (a row made ahead and dropped)
     TNumbering FListNumbering;
     int FListOverride = 0;
@@ -1460,9 +1461,17 @@ bool TRtfParser::SpecialWord(TRtfKeyword keyword, int parameter, bool hasParamet
         }
         break;
     case TRtfKeyword::kwSect:
-        if (body)
+        // A new section starts a new page unless it says it runs on (\sbknone after it).
+        if (!body)
+            break;
+        if (!FParagraphEmpty || FPendingCellBreak)
             EndParagraph();
+        FPageBreakPending = FSectionBreakPending = true;
         break;
+    case TRtfKeyword::kwSbknone:
+        if (FSectionBreakPending)
+            FPageBreakPending = FSectionBreakPending = false;
+        return true;
     case TRtfKeyword::kwPage:
         if (!body)
             break;
@@ -1903,7 +1912,7 @@ void TRtfParser::FinishBlock()
     const TParaState& para = Top().para;
     const TNumbering numbering = ResolveNumbering(para);
     FCursor.setBlockFormat(BlockFormat(para, numbering, FPageBreakPending || para.pageBreakBefore));
-    FPageBreakPending = false;
+    FPageBreakPending = FSectionBreakPending = false;
 
     const QTextBlock block = FCursor.block();
     if (numbering.numbering == 0) {

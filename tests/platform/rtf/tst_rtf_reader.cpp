@@ -32,6 +32,7 @@ private slots:
     void paragraphFormatAppliesWhereTheParagraphEnds();
     void pageBreakMarksTheNextParagraph_data();
     void pageBreakMarksTheNextParagraph();
+    void continuousSectionStaysOnThePage();
     void controlWordsForCharacters_data();
     void controlWordsForCharacters();
     void oldNumbering_data();
@@ -305,6 +306,8 @@ void TestRtfReader::pageBreakMarksTheNextParagraph_data()
     QTest::newRow("after par") << QByteArray("one\\par\\page two");
     QTest::newRow("in its own group") << QByteArray("one\\par{\\page}two");
     QTest::newRow("pagebb") << QByteArray("one\\par\\pagebb two");
+    QTest::newRow("section") << QByteArray("one\\sect two");
+    QTest::newRow("merged letters") << QByteArray("{one\\par}\\sect{\\sectd\\sbkpage two}");
 }
 
 void TestRtfReader::pageBreakMarksTheNextParagraph()
@@ -314,6 +317,14 @@ void TestRtfReader::pageBreakMarksTheNextParagraph()
     QCOMPARE(Paragraphs(*document), QStringLiteral("one\ntwo"));
     QCOMPARE(BlockFormatOf(*document, 0).pageBreakPolicy(), QTextFormat::PageBreak_Auto);
     QCOMPARE(BlockFormatOf(*document, 1).pageBreakPolicy(), QTextFormat::PageBreak_AlwaysBefore);
+}
+
+void TestRtfReader::continuousSectionStaysOnThePage()
+{
+    const auto document = ReadRtf(Rtf("one\\sect\\sectd\\sbknone two\\sect\\sectd\\sbkcol three"));
+    QCOMPARE(Paragraphs(*document), QStringLiteral("one\ntwo\nthree"));
+    for (int block = 0; block < 3; ++block)
+        QCOMPARE(BlockFormatOf(*document, block).pageBreakPolicy(), QTextFormat::PageBreak_Auto);
 }
 
 void TestRtfReader::controlWordsForCharacters_data()
