@@ -10,6 +10,26 @@
 #include <QPainter>
 #include <QTest>
 
+namespace {
+
+void Load(TRtRichEdit& editor, const QByteArray& bytes)
+{
+    QBuffer input;
+    input.setData(bytes);
+    input.open(QIODevice::ReadOnly);
+    editor.Lines()->LoadFromStream(input);
+}
+
+QByteArray Save(TRtRichEdit& editor)
+{
+    QBuffer output;
+    output.open(QIODevice::WriteOnly);
+    editor.Lines()->SaveToStream(output);
+    return output.data();
+}
+
+} // namespace
+
 class TestFuzzFindings : public QObject {
     Q_OBJECT
 private slots:
@@ -29,21 +49,12 @@ void TestFuzzFindings::damagedUtf16TextSavesAsItReads()
     TRtRichEdit editor;
     editor.SetPlainText(true);
     editor.SetStreamMode({});
-    QBuffer input;
-    input.setData(file);
-    input.open(QIODevice::ReadOnly);
-    editor.Lines()->LoadFromStream(input);
+    Load(editor, file);
     const QString text = editor.Text();
     QVERIFY(text.contains(QChar(0xFFFD)));
     for (QChar c : text)
         QVERIFY(!c.isSurrogate());
-    QBuffer output;
-    output.open(QIODevice::WriteOnly);
-    editor.Lines()->SaveToStream(output);
-    QBuffer again;
-    again.setData(output.data());
-    again.open(QIODevice::ReadOnly);
-    editor.Lines()->LoadFromStream(again);
+    Load(editor, Save(editor));
     QCOMPARE(editor.Text(), text);
 }
 
@@ -54,22 +65,11 @@ void TestFuzzFindings::lineBreakSavesAsOneLineEnd()
     TRtRichEdit editor;
     editor.SetPlainText(true);
     editor.SetStreamMode({});
-    QBuffer input;
-    input.setData("a\x0B" "b\r\nc");
-    input.open(QIODevice::ReadOnly);
-    editor.Lines()->LoadFromStream(input);
-    QBuffer output;
-    output.open(QIODevice::WriteOnly);
-    editor.Lines()->SaveToStream(output);
-    QCOMPARE(output.data(), QByteArray("a\r\nb\r\nc"));
-    QBuffer again;
-    again.setData(output.data());
-    again.open(QIODevice::ReadOnly);
-    editor.Lines()->LoadFromStream(again);
-    QBuffer second;
-    second.open(QIODevice::WriteOnly);
-    editor.Lines()->SaveToStream(second);
-    QCOMPARE(second.data(), QByteArray("a\r\nb\r\nc")); // saved again, the same
+    Load(editor, "a\x0B" "b\r\nc");
+    const QByteArray saved = Save(editor);
+    QCOMPARE(saved, QByteArray("a\r\nb\r\nc"));
+    Load(editor, saved);
+    QCOMPARE(Save(editor), QByteArray("a\r\nb\r\nc")); // saved again, the same
 }
 
 // fuzz_table_text: a cell beginning with U+FEFF lost it to the byte order mark rule at every
@@ -117,28 +117,16 @@ void TestFuzzFindings::textStartingWithZeroWidthNoBreakSpaceKeepsIt()
         TRtRichEdit editor;
         editor.SetPlainText(true);
         editor.SetStreamMode({});
-        QBuffer input;
-        input.setData(file);
-        input.open(QIODevice::ReadOnly);
-        editor.Lines()->LoadFromStream(input);
+        Load(editor, file);
         QCOMPARE(editor.Text(), QStringLiteral("\uFEFFx"));
-        QBuffer output;
-        output.open(QIODevice::WriteOnly);
-        editor.Lines()->SaveToStream(output);
-        QBuffer again;
-        again.setData(output.data());
-        again.open(QIODevice::ReadOnly);
-        editor.Lines()->LoadFromStream(again);
+        Load(editor, Save(editor));
         QCOMPARE(editor.Text(), QStringLiteral("\uFEFFx"));
     }
     // fuzz_plain_text: U+FFFC in a text file stands for no picture; it was dropped at the next save.
     TRtRichEdit editor;
     editor.SetPlainText(true);
     editor.SetStreamMode({});
-    QBuffer input;
-    input.setData("a\xEF\xBF\xBC" "b");
-    input.open(QIODevice::ReadOnly);
-    editor.Lines()->LoadFromStream(input);
+    Load(editor, "a\xEF\xBF\xBC" "b");
     QCOMPARE(editor.Text(), QStringLiteral("a\uFFFDb"));
 }
 

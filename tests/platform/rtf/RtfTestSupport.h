@@ -44,6 +44,18 @@ inline QString Paragraphs(const QTextDocument& document)
     return paragraphs.join(u'\n');
 }
 
+// The list marker each paragraph shows ("" outside lists); paragraphs without text left out unless
+// asked for.
+inline QStringList ListMarkers(const QTextDocument& document, bool emptyParagraphs = true)
+{
+    QStringList found;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (emptyParagraphs || !block.text().isEmpty())
+            found << RichText::ListMarkerText(block);
+    }
+    return found;
+}
+
 // The format of the first character of the first occurrence of text.
 inline QTextCharFormat FormatOf(const QTextDocument& document, const QString& text)
 {

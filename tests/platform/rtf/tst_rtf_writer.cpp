@@ -240,18 +240,10 @@ void TestRtfWriter::listsNumberOnPastSubListsAndParagraphs()
           "\\pard\\ls1\\ilvl0 Three\\par\\pard Plain\\par\\pard\\ls1\\ilvl0 Four\\par"
           "\\pard\\ls1\\ilvl1 New a\\par}";
     const QStringList expected { "1.", "2.", "a)", "b)", "3.", "", "4.", "a)" };
-    auto markers = [](const QTextDocument& document) {
-        QStringList found;
-        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-            if (!block.text().isEmpty())
-                found << RichText::ListMarkerText(block);
-        }
-        return found;
-    };
     const auto read = ReadRtf(original);
-    QCOMPARE(markers(*read), expected);
+    QCOMPARE(ListMarkers(*read, false), expected);
     const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
-    QCOMPARE(markers(*ReadRtf(saved)), expected);
+    QCOMPARE(ListMarkers(*ReadRtf(saved), false), expected);
     QVERIFY2(saved.contains("{\\pntext 3.\\tab}") && saved.contains("{\\pntext 4.\\tab}"), saved.constData());
     // The sub-lists are the second level of the same list again, numbered by their own level's number,
     // so other readers indent, mark and count them as an outline.
@@ -274,15 +266,9 @@ void TestRtfWriter::listOverrideRestartsItsList()
           "\\pard\\ls1 One\\par\\pard\\ls1 Two\\par\\pard\\ls2 Ten\\par\\pard\\ls2 Eleven\\par"
           "\\pard\\ls2\\ilvl1 Sub\\par}";
     const QStringList expected { "1.", "2.", "10.", "11.", "a)", "" };
-    auto markers = [](const QTextDocument& document) {
-        QStringList found;
-        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-            found << RichText::ListMarkerText(block);
-        return found;
-    };
     const auto read = ReadRtf(original);
-    QCOMPARE(markers(*read), expected);
-    QCOMPARE(markers(*ReadRtf(TRtfWriter::Write(*read, 0, -1))), expected);
+    QCOMPARE(ListMarkers(*read), expected);
+    QCOMPARE(ListMarkers(*ReadRtf(TRtfWriter::Write(*read, 0, -1))), expected);
 }
 
 void TestRtfWriter::numbersOfSeveralLevelsShowAndSurviveASave()
@@ -297,19 +283,13 @@ void TestRtfWriter::numbersOfSeveralLevelsShowAndSurviveASave()
           "\\pard\\ls1 A\\par\\pard\\ls1\\ilvl1 B\\par\\pard\\ls1\\ilvl2 C\\par\\pard\\ls1\\ilvl2 D\\par"
           "\\pard\\ls1\\ilvl1 E\\par\\pard\\ls1 F\\par\\pard\\ls1\\ilvl1 G\\par\\pard H\\par}";
     const QStringList expected { "1.", "1.1.", "1.1a)", "1.1b)", "1.2.", "2.", "2.1.", "", "" };
-    auto markers = [](const QTextDocument& document) {
-        QStringList found;
-        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-            found << RichText::ListMarkerText(block);
-        return found;
-    };
     const auto read = ReadRtf(original);
-    QCOMPARE(markers(*read), expected);
+    QCOMPARE(ListMarkers(*read), expected);
     const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
     QVERIFY2(saved.contains("{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}")
             && saved.contains("{\\pntext 2.1.\\tab}") && saved.contains("{\\pntext 1.1b)\\tab}"),
         saved.constData());
-    QCOMPARE(markers(*ReadRtf(saved)), expected);
+    QCOMPARE(ListMarkers(*ReadRtf(saved)), expected);
 }
 
 void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
@@ -323,18 +303,10 @@ void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
           "\\pard{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart3{\\pntxta )}}\\fi-360\\li720 c\\par"
           "{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart3{\\pntxta )}}d\\par}";
     const QStringList expected { "IV.", "V.", "VI.", "c)", "d)" };
-    auto markers = [](const QTextDocument& document) {
-        QStringList found;
-        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-            if (!block.text().isEmpty())
-                found << RichText::ListMarkerText(block);
-        }
-        return found;
-    };
     const auto read = ReadRtf(original);
-    QCOMPARE(markers(*read), expected);
+    QCOMPARE(ListMarkers(*read, false), expected);
     const QByteArray saved = TRtfWriter::Write(*read, 0, -1);
-    QCOMPARE(markers(*ReadRtf(saved)), expected);
+    QCOMPARE(ListMarkers(*ReadRtf(saved), false), expected);
     QVERIFY2(saved.contains("{\\pntext IV.\\tab}") && saved.contains("{\\pntext VI.\\tab}"), saved.constData());
 
     // Bullets other than the usual one are kept, in the window, in the file and for older readers.
@@ -343,9 +315,9 @@ void TestRtfWriter::listStartingAtFourShowsRomanFourOn()
                                 "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}"
                                 "\\pard\\ls1\\ilvl0 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1\\ilvl0 c\\par}");
     const QStringList shapeMarkers { "\u2022", "\u25E6", "\u2022" };
-    QCOMPARE(markers(*shapes), shapeMarkers);
+    QCOMPARE(ListMarkers(*shapes, false), shapeMarkers);
     const QByteArray shapesSaved = TRtfWriter::Write(*shapes, 0, -1);
-    QCOMPARE(markers(*ReadRtf(shapesSaved)), shapeMarkers);
+    QCOMPARE(ListMarkers(*ReadRtf(shapesSaved), false), shapeMarkers);
     QVERIFY2(shapesSaved.contains("{\\pntext\\u9702?\\tab}"), shapesSaved.constData());
 
     const auto bullets = ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fs16 one\\par"
