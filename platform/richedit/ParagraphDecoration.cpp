@@ -64,14 +64,15 @@ void DrawParagraphDecoration(QPainter& painter, const QTextBlock& block, const Q
     if (encoded == BordersOf(block.next()))
         borders[2].style = 0;
 
-    // Each side's line width and its distance outside the text.
+    // Each side's kind, line width and distance outside the text.
+    std::array<const char*, 4> kinds {};
     std::array<double, 4> widths {};
     std::array<double, 4> gaps {};
     for (std::size_t side = 0; side < 4; ++side) {
         const TParagraphBorder& border = borders[side];
         if (border.style == 0)
             continue;
-        const char* kind = ParagraphBorderStyles[std::clamp(border.style, 1, 6) - 1];
+        const char* kind = kinds[side] = ParagraphBorderStyles[std::clamp(border.style, 1, 6) - 1];
         double width = std::max(1.0, (border.width > 0 ? border.width : 15) * pixelsPerTwip);
         if (std::strcmp(kind, "th") == 0)
             width *= 2;
@@ -90,9 +91,9 @@ void DrawParagraphDecoration(QPainter& painter, const QTextBlock& block, const Q
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (std::size_t side = 0; side < 4; ++side) {
         const TParagraphBorder& border = borders[side];
-        if (border.style == 0)
+        const char* kind = kinds[side];
+        if (!kind)
             continue;
-        const char* kind = ParagraphBorderStyles[std::clamp(border.style, 1, 6) - 1];
         const Qt::PenStyle style = std::strcmp(kind, "dot") == 0 ? Qt::DotLine
             : std::strcmp(kind, "dash") == 0                     ? Qt::DashLine
                                                                  : Qt::SolidLine;

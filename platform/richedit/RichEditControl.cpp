@@ -1152,7 +1152,7 @@ bool TRichEditControl::LoadBytes(WPARAM format, const QByteArray& bytes)
 // Plain text written to a file shows each list paragraph's marker as the view shows it, as other
 // word processors write it, and an empty field for each cell that a cell from a row above covers,
 // so that the columns stay in place; the control's own text and positions stay without them.
-QString TRichEditControl::WithListMarkers(const QString& text, LONG start, LONG end) const
+QString TRichEditControl::WithMarkersAndCoveredCells(const QString& text, LONG start, LONG end) const
 {
     // Tables put characters in the buffer that the text leaves out; positions would not match.
     if (IsPlainTextMode() || LONG(text.size()) != end - start)
@@ -1243,7 +1243,7 @@ QByteArray TRichEditControl::SaveBytes(WPARAM format)
     LONG from = start;
     LONG to = end;
     ClampRange(from, to);
-    QString text = WithListMarkers(ControlTextOfRange(*document(), int(from), int(to), false), from, to);
+    QString text = WithMarkersAndCoveredCells(ControlTextOfRange(*document(), int(from), int(to), false), from, to);
     text.remove(ObjectCharacter);
     // Paragraph ends first: the line breaks' own CR must not be doubled into an extra empty line.
     text.replace(u'\r', QLatin1String("\r\n"));

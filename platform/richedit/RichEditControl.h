@@ -154,7 +154,7 @@ private:
     void UpdateSelectionPalette();
     void ReadInto(QTextCursor& cursor, WPARAM format, const QByteArray& bytes);
     void SyncLineCounts(const QTextBlock& upTo) const;
-    QString WithListMarkers(const QString& text, LONG start, LONG end) const;
+    QString WithMarkersAndCoveredCells(const QString& text, LONG start, LONG end) const;
 
     IRichEditListener* FListener = nullptr;
     DWORD FEventMask = 0;

@@ -966,31 +966,8 @@ void TRtfEmitter::WriteListLevel(const TParaFormat& level, int index)
     Word("levelfollow", 0);
     Open();
     Word("leveltext");
-    const int style = list.numberingStyle & 0x0F00;
-    if (!bullet && !list.numberTemplate.isEmpty()) {
-        // Each level's number is its code; the numbers' places follow.
-        QByteArray places;
-        Hex(int(list.numberTemplate.size()));
-        for (qsizetype i = 0; i < list.numberTemplate.size(); ++i) {
-            const int code = list.numberTemplate[i].unicode() - 0xE000;
-            if (code >= 0 && code < MaxListLevels) {
-                Hex(code);
-                places.append(char(i + 1));
-            } else {
-                WriteText(QStringView(list.numberTemplate).mid(i, 1), TRunFormat(), -1);
-            }
-        }
-        Literal(';');
-        Close();
-        Open();
-        Word("levelnumbers");
-        for (char place : places)
-            Hex(place);
-        Literal(';');
-        Close();
-        Close();
-        return;
-    }
+    // A number's text holds each level's number as the level's code; the codes' places follow.
+    QByteArray places;
     if (bullet && !list.bullet.isEmpty()) {
         Hex(int(list.bullet.size()));
         for (QChar c : list.bullet)
@@ -999,25 +976,33 @@ void TRtfEmitter::WriteListLevel(const TParaFormat& level, int index)
         // As a character of its own, not the symbol font's: some readers show their own bullet for that.
         Hex(1);
         Unicode(0x2022);
-    } else if (style == PFNS_PARENS) {
-        Hex(3);
-        Literal('(');
-        Hex(index);
-        Literal(')');
-    } else if (style == PFNS_PAREN || style == PFNS_PERIOD) {
-        Hex(2);
-        Hex(index);
-        Literal(style == PFNS_PAREN ? ')' : '.');
     } else {
-        Hex(1);
-        Hex(index);
+        QString text = list.numberTemplate;
+        if (text.isEmpty()) {
+            const QString own(QChar(0xE000 + index));
+            const int style = list.numberingStyle & 0x0F00;
+            text = style == PFNS_PARENS ? u'(' + own + u')'
+                : style == PFNS_PAREN   ? own + u')'
+                : style == PFNS_PERIOD  ? own + u'.'
+                                        : own;
+        }
+        Hex(int(text.size()));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int code = text[i].unicode() - 0xE000;
+            if (code >= 0 && code < MaxListLevels) {
+                Hex(code);
+                places.append(char(i + 1));
+            } else {
+                WriteText(QStringView(text).mid(i, 1), TRunFormat(), -1);
+            }
+        }
     }
     Literal(';');
     Close();
     Open();
     Word("levelnumbers");
-    if (!bullet)
-        Hex(style == PFNS_PARENS ? 2 : 1);
+    for (char place : places)
+        Hex(place);
     Literal(';');
     Close();
     Close();
